@@ -1,0 +1,23 @@
+// JPEG encode and decode through libjpeg-turbo, for every picture the program handles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "setup/picture.h"
+
+namespace zep4 {
+
+// Quality of the reference pictures the program writes into setup and picture files.
+constexpr int kDefaultJpegQuality = 90;
+
+std::vector<uint8_t> EncodeJpeg(const TPicture& picture, int quality = kDefaultJpegQuality);
+
+// Decodes a JPEG stream; on failure returns false and says why in `error`.
+bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& error);
+inline bool DecodeJpeg(const std::vector<uint8_t>& data, TPicture& out, std::string& error) {
+    return DecodeJpeg(data.data(), data.size(), out, error);
+}
+
+}  // namespace zep4
