@@ -47,8 +47,8 @@ std::string readFileText(const std::filesystem::path& file) {
 }
 
 std::filesystem::path sourceDir() {
-    const char* dir = std::getenv("ZEP4_SOURCE_DIR");
-    return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
+    if (const char* dir = std::getenv("ZEP4_SOURCE_DIR")) return std::filesystem::path(dir);
+    return std::filesystem::path(ZEP4_SOURCE_DIR);
 }
 
 }  // namespace zep4::test

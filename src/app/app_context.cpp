@@ -1,0 +1,19 @@
+#include "app/app_context.h"
+
+#include "app/init_form.h"
+#include "app/language.h"
+#include "app/main_window.h"
+
+namespace zep4 {
+
+TAppContext::TAppContext(TDialogs& dialogs, const std::filesystem::path& startDirectory)
+    : dialogs_(dialogs), language_(std::make_unique<TLanguage>(dialogs)) {
+    // Order of creation: the main window first, the other windows as they exist, then the
+    // start-up window, which resets the setup and applies the language to all of them.
+    form1_ = std::make_unique<TForm1>(dialogs_, *language_);
+    initForm_ = new TInitForm(*form1_, *language_, dialogs_, startDirectory);
+}
+
+TAppContext::~TAppContext() = default;
+
+}  // namespace zep4

@@ -1,0 +1,31 @@
+// Creates every window once, in the program's fixed order, and hands each the references it
+// needs. Windows never reach each other through ownership chains.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace zep4 {
+
+class TDialogs;
+class TForm1;
+class TInitForm;
+class TLanguage;
+
+class TAppContext {
+public:
+    TAppContext(TDialogs& dialogs, const std::filesystem::path& startDirectory);
+    ~TAppContext();
+
+    TForm1& mainWindow() { return *form1_; }
+    TLanguage& language() { return *language_; }
+    TDialogs& dialogs() { return dialogs_; }
+
+private:
+    TDialogs& dialogs_;
+    std::unique_ptr<TLanguage> language_;
+    std::unique_ptr<TForm1> form1_;
+    TInitForm* initForm_ = nullptr;  // owned by the main window
+};
+
+}  // namespace zep4

@@ -1,0 +1,93 @@
+// TForm1: the application's frame. Owns the setup store, carries the menu, the tool bar and
+// the status bar, and holds the area editor as its one document window.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "i18n/section_texts.h"
+#include "setup/setup_store.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolButton;
+
+namespace zep4 {
+
+class TDialogs;
+class TLanguage;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TSetupStore& store() { return *store_; }
+    TLanguage& language() { return language_; }
+    TDialogs& dialogs() { return dialogs_; }
+    QMdiArea* mdiArea() const { return mdiArea_; }
+
+    // The camera word of the default camera names (line 37), UTF-8; empty before a language
+    // file provides it.
+    std::string cameraWord() const;
+
+    // Factory state of the whole setup; the editor's part of the reset hangs on setupReset().
+    void ResetSetup();
+
+    QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+
+    // A message text of the main window's section (line n), built in or from the language.
+    QString text(int line) const { return texts_.message(line); }
+
+    // Enables a command (menu item and its tool buttons) once the window it opens exists.
+    void setCommandEnabled(const QString& menuObjectName, bool enabled);
+
+    QAction* menuAction(const QString& objectName) const;
+
+    QTimer Timer3;  // keep-alive, 60 s, started by the link once it is connected
+
+public slots:
+    void OpenSetup();
+    void SaveSetup();
+    void SavePicture();
+    void LoadPicture();
+    void ResetCommand();
+    void ChangeLanguage();
+
+signals:
+    // The store was replaced wholesale (a file was opened): the editor shows camera 1 of
+    // time zone 1 again, redraws and reloads its controls.
+    void setupReplaced();
+    // ResetSetup ran: the editor resets its view and its camera list.
+    void setupReset();
+    // A picture was loaded into CameraPicture[CurrentCamera]; refreshOverlay tells whether
+    // the editor refreshes its overlay as well.
+    void pictureLoaded(bool refreshOverlay);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void applyTitle();
+    QAction* addCommand(QMenu* menu, const char* objectName, const QString& caption);
+    QToolButton* addToolButton(const char* objectName, QAction* command, int icon, const QString& caption = {});
+    void showError(const QString& text);
+
+    TDialogs& dialogs_;
+    TLanguage& language_;
+    std::unique_ptr<TSetupStore> store_;
+    TSectionTexts texts_;
+    QMdiArea* mdiArea_ = nullptr;
+    QLabel* statusPanels_[2] = {nullptr, nullptr};
+    std::map<QString, QAction*> commands_;
+};
+
+}  // namespace zep4
