@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, when missing.
-# Usage: scripts/install-deps.sh [build|test]   (test adds the test and benchmark libraries)
+# Installs, with apt-get, the Debian packages that the build, the program, the tests and the
+# benchmarks need, when any of them is missing. Runs apt-get as root directly, otherwise
+# through sudo; without either it names the missing packages and stops.
+# Usage: scripts/install-deps.sh
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build git pkg-config ca-certificates
   qt6-base-dev qt6-serialport-dev libturbojpeg0-dev nlohmann-json3-dev
   fonts-dejavu-core
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
 )
-packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev)
+
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+  echo "install-deps.sh: this machine has no dpkg-query/apt-get (not Debian or Ubuntu)." >&2
+  echo "Install the equivalents of these Debian packages yourself: ${packages[*]}" >&2
+  exit 1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,15 +26,26 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing the missing Debian packages: ${missing[*]}"
+echo "Missing Debian packages: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
 elif command -v sudo >/dev/null 2>&1; then
   sudo=(sudo)
+  echo "Installing them with sudo apt-get (sudo may ask for your password)."
 else
-  echo "These packages are missing and this user cannot install them (not root, no sudo): ${missing[*]}" >&2
+  echo "install-deps.sh: cannot install them: this user is not root and sudo is not installed." >&2
+  echo "Run as root:  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
   exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+echo "Installing: ${missing[*]}"
+# sudo drops the environment, so the frontend setting goes on apt-get's own command line.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
+if ! "${apt[@]}" update -q; then
+  echo "install-deps.sh: apt-get update failed (see above); the packages were not installed." >&2
+  exit 1
+fi
+if ! "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"; then
+  echo "install-deps.sh: apt-get install failed (see above) for: ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installed: ${missing[*]}"
