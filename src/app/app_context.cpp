@@ -1,8 +1,9 @@
 #include "app/app_context.h"
 
 #include "app/init_form.h"
-#include "app/language.h"
+#include "ui/language.h"
 #include "app/main_window.h"
+#include "link/net_form.h"
 
 namespace zep4 {
 
@@ -11,6 +12,10 @@ TAppContext::TAppContext(TDialogs& dialogs, const std::filesystem::path& startDi
     // Order of creation: the main window first, the other windows as they exist, then the
     // start-up window, which resets the setup and applies the language to all of them.
     form1_ = std::make_unique<TForm1>(dialogs_, *language_);
+    TForm1& main = *form1_;
+    netForm_ = new TNetForm(main.link(), dialogs_, *language_,
+                            [&main] { return std::filesystem::path(main.store().StartDirectory); }, &main);
+    main.setConnectionManager(netForm_);
     initForm_ = new TInitForm(*form1_, *language_, dialogs_, startDirectory);
 }
 

@@ -11,6 +11,7 @@ class TDialogs;
 class TForm1;
 class TInitForm;
 class TLanguage;
+class TNetForm;
 
 class TAppContext {
 public:
@@ -20,11 +21,13 @@ public:
     TForm1& mainWindow() { return *form1_; }
     TLanguage& language() { return *language_; }
     TDialogs& dialogs() { return dialogs_; }
+    TNetForm& netForm() { return *netForm_; }
 
 private:
     TDialogs& dialogs_;
     std::unique_ptr<TLanguage> language_;
     std::unique_ptr<TForm1> form1_;
+    TNetForm* netForm_ = nullptr;    // owned by the main window
     TInitForm* initForm_ = nullptr;  // owned by the main window
 };
 

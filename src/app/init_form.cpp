@@ -2,7 +2,7 @@
 
 #include <QAction>
 
-#include "app/language.h"
+#include "ui/language.h"
 #include "app/main_window.h"
 #include "setup/file_io.h"
 #include "ui/dialogs.h"

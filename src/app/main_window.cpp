@@ -12,8 +12,10 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "app/language.h"
+#include "ui/language.h"
 #include "app/tool_icons.h"
+#include "link/link.h"
+#include "link/net_form.h"
 #include "setup/file_io.h"
 #include "setup/jpeg_codec.h"
 #include "setup/setup_defaults.h"
@@ -44,17 +46,10 @@ std::vector<TTextEntry> mainWindowTexts() {
                            "ToolButton8",  "ToolButton11", "ToolButton14", "ToolButton12", "ToolButton16"};
     for (int i = 0; i < 11; ++i) t.push_back({26 + i, hints[i], T::Hint});
     t.push_back({37, {}, T::Message, 0, 0, {}});
-    t.push_back({38, {}, T::Message, 0, 0, QStringLiteral("The serial port is not open or cannot send.")});
-    t.push_back({40, {}, T::Message, 0, 0, QStringLiteral("There is no connection to the sensor.")});
-    t.push_back({41, {}, T::Message, 0, 0, QStringLiteral("Connected")});
-    t.push_back({42, {}, T::Message, 0, 0, QStringLiteral("Socket error")});
-    t.push_back({43, {}, T::Message, 0, 0, QStringLiteral("Disconnected!")});
+    for (int line : {38, 40, 41, 42, 43, 46, 48}) t.push_back({line, {}, T::Message, 0, 0, LinkBuiltinText(line)});
     t.push_back({44, {}, T::Message, 0, 0,
                  QStringLiteral("Reset the whole setup to the factory settings? All areas and options are lost.")});
-    t.push_back({46, {}, T::Message, 0, 0, QStringLiteral("The serial port cannot be opened.")});
     t.push_back({47, "MenuLanguage", T::Caption});
-    t.push_back({48, {}, T::Message, 0, 0,
-                 QStringLiteral("With \"Use COM\" only the firmware window's functions are available.")});
     t.push_back({49, {}, T::Message, 0, 0, QStringLiteral("Do you really want to quit the program?")});
     t.push_back({50, "ToolButton17", T::Hint});
     t.push_back({51, {}, T::Message, 0, 0, QStringLiteral("ZEP-4")});
@@ -72,7 +67,8 @@ TForm1::TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent)
       dialogs_(dialogs),
       language_(language),
       store_(std::make_unique<TSetupStore>()),
-      texts_(QStringLiteral("UNIT1"), mainWindowTexts()) {
+      texts_(QStringLiteral("UNIT1"), mainWindowTexts()),
+      link_(std::make_unique<TLink>(dialogs, [this](int line) { return text(line); })) {
     setObjectName(QStringLiteral("Form1"));
     // Fixed border with the system menu and the minimize button only.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -101,6 +97,23 @@ TForm1::TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent)
 
     Timer3.setObjectName(QStringLiteral("Timer3"));
     Timer3.setInterval(60000);
+    connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    connect(link_.get(), &TLink::connected, this, [this](const QString& peer) {
+        setStatusPanelText(0, text(41) + QStringLiteral(": ") + peer);
+        Timer3.start();
+    });
+    connect(link_.get(), &TLink::socketError, this, [this](int, const QString& status) {
+        Timer3.stop();
+        setStatusPanelText(0, status);
+        if (!netForm_ || !netForm_->isActiveWindow())
+            dialogs_.message(this, MessageType::Information, MessageButtons::Ok, status);
+    });
+    connect(link_.get(), &TLink::disconnected, this, [this] {
+        Timer3.stop();
+        setStatusPanelText(0, text(43));
+        if (!netForm_ || !netForm_->isActiveWindow())
+            dialogs_.message(this, MessageType::Information, MessageButtons::Ok, text(43));
+    });
 
     // Designed client area of 1016 x 720 below the menu bar, placed at the top left.
     setFixedSize(1016, 720 + menuBar()->sizeHint().height());
@@ -212,7 +225,8 @@ void TForm1::buildToolBar() {
     bar->addSeparator();
     addToolButton("ToolButton7", commands_["N23"], int(ToolIcon::Connection))
         ->setToolTip(tr("Connection to ZES over TCP/IP"));
-    addToolButton("ToolButton17", nullptr, int(ToolIcon::Disconnect))->setEnabled(false);
+    connect(addToolButton("ToolButton17", nullptr, int(ToolIcon::Disconnect)), &QToolButton::clicked, this,
+            &TForm1::ToolButton17Click);
     addToolButton("ToolButton5", commands_["MenuReceive"], int(ToolIcon::Receive))->setToolTip(tr("Receive setup"));
     addToolButton("ToolButton4", commands_["MenuTransmit"], int(ToolIcon::Transmit))->setToolTip(tr("Transmit setup"));
     bar->addSeparator();
@@ -394,11 +408,36 @@ void TForm1::ChangeLanguage() {
     WriteLanguageIni(start, LanguageIniEntryFor(start, file));
 }
 
+void TForm1::setConnectionManager(TNetForm* form) {
+    netForm_ = form;
+    setCommandEnabled(QStringLiteral("N23"), form != nullptr);
+    if (form) connect(menuAction(QStringLiteral("N23")), &QAction::triggered, this, &TForm1::N23Click);
+}
+
+void TForm1::N23Click() {
+    if (netForm_) netForm_->exec();
+}
+
+void TForm1::ToolButton17Click() {
+    if (link_->isActive()) {
+        if (netForm_) netForm_->procedure().cancel();
+        link_->closeSocket();
+    }
+}
+
+void TForm1::Timer3Timer() {
+    // Nothing goes out while a procedure waits for a reply.
+    if (link_->anyProcedureWaiting()) return;
+    static const uint8_t kKeepAlive[3] = {'K', 'A', 'T'};
+    link_->sendBytes(kKeepAlive, 3);
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (dialogs_.message(this, MessageType::Confirmation, MessageButtons::YesCancel, text(49)) != MessageResult::Yes) {
         event->ignore();
         return;
     }
+    if (link_->isActive()) link_->closeSocket();
     event->accept();
 }
 

@@ -20,6 +20,8 @@ namespace zep4 {
 
 class TDialogs;
 class TLanguage;
+class TLink;
+class TNetForm;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -28,6 +30,9 @@ public:
     ~TForm1() override;
 
     TSetupStore& store() { return *store_; }
+    TLink& link() { return *link_; }
+    // The windows the main window opens, handed over by the application context.
+    void setConnectionManager(TNetForm* form);
     TLanguage& language() { return language_; }
     TDialogs& dialogs() { return dialogs_; }
     QMdiArea* mdiArea() const { return mdiArea_; }
@@ -59,6 +64,9 @@ public slots:
     void LoadPicture();
     void ResetCommand();
     void ChangeLanguage();
+    void N23Click();          // Connection
+    void ToolButton17Click(); // Disconnect
+    void Timer3Timer();       // keep-alive
 
 signals:
     // The store was replaced wholesale (a file was opened): the editor shows camera 1 of
@@ -85,6 +93,8 @@ private:
     TLanguage& language_;
     std::unique_ptr<TSetupStore> store_;
     TSectionTexts texts_;
+    std::unique_ptr<TLink> link_;
+    TNetForm* netForm_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::map<QString, QAction*> commands_;

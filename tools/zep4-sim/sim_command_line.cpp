@@ -1,0 +1,130 @@
+#include "sim_command_line.h"
+
+#include "setup/text1252.h"
+
+#include <QStringList>
+
+#include <string>
+
+namespace zep4::sim {
+
+namespace {
+
+// The 8-bit text of a command-line value; nothing when a character has no Windows-1252 byte.
+std::optional<QByteArray> To1252(const QString& text) {
+    const std::string utf8 = text.toStdString();
+    const std::string bytes = utf8ToCp1252(utf8);
+    if (cp1252ToUtf8(bytes) != utf8) return std::nullopt;
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+bool ReadNumber(const QCommandLineParser& parser, const QCommandLineOption& option, int minimum, int maximum,
+                int& value, QString& error) {
+    if (!parser.isSet(option)) return true;
+    const QString text = parser.value(option);
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (!ok || number < minimum || number > maximum) {
+        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                    .arg(option.names().constLast())
+                    .arg(minimum)
+                    .arg(maximum)
+                    .arg(text);
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> ParseSplitSizes(const QString& text) {
+    std::vector<int> sizes;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int size = part.trimmed().toInt(&ok);
+        if (!ok || size < 1) return std::nullopt;
+        sizes.push_back(size);
+    }
+    return sizes;
+}
+
+TSimulatorCommandLine::TSimulatorCommandLine()
+    : port(QStringList{QStringLiteral("p"), QStringLiteral("port")},
+           QStringLiteral("Listen on 127.0.0.1:<port> (default %1; 0 picks a free port).").arg(kDefaultPort),
+           QStringLiteral("port")),
+      password(QStringLiteral("password"), QStringLiteral("The sensor password (default \"zep4\")."),
+               QStringLiteral("text")),
+      versionText(QStringLiteral("version-text"),
+                  QStringLiteral("Firmware version in the version reply, 5 characters (default V3.60)."),
+                  QStringLiteral("text")),
+      split(QStringLiteral("split"),
+            QStringLiteral("Send every reply in pieces of these sizes; the last size repeats (e.g. 2,4)."),
+            QStringLiteral("n[,m...]")),
+      splitPause(QStringLiteral("split-pause"),
+                 QStringLiteral("Pause between two pieces of a split reply (default 5 ms)."), QStringLiteral("ms")),
+      delay(QStringLiteral("delay"), QStringLiteral("Send every reply this long after its request arrived."),
+            QStringLiteral("ms")),
+      refuse(QStringLiteral("refuse"),
+             QStringLiteral("Answer the n-th request of a connection with a negative acknowledgement."),
+             QStringLiteral("n")),
+      silentAfter(QStringLiteral("silent-after"),
+                  QStringLiteral("Answer nothing from the n-th request of a connection on."), QStringLiteral("n")),
+      closeAfter(QStringLiteral("close-after"),
+                 QStringLiteral("Close the connection when its n-th request arrives, without answering it."),
+                 QStringLiteral("n")),
+      verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")},
+              QStringLiteral("Print every frame received and every reply sent.")) {}
+
+void TSimulatorCommandLine::addTo(QCommandLineParser& parser) const {
+    parser.addOptions({port, password, versionText, split, splitPause, delay, refuse, silentAfter, closeAfter, verbose});
+}
+
+bool TSimulatorCommandLine::read(const QCommandLineParser& parser, TSimulatorOptions& options, quint16& portNumber,
+                                 QString& error) const {
+    int portValue = kDefaultPort;
+    if (!ReadNumber(parser, port, 0, 65535, portValue, error)) return false;
+    portNumber = quint16(portValue);
+
+    if (parser.isSet(password)) {
+        const std::optional<QByteArray> bytes = To1252(parser.value(password));
+        if (!bytes) {
+            error = QStringLiteral("--password holds a character that the sensor's 8-bit text cannot carry");
+            return false;
+        }
+        if (bytes->isEmpty() || bytes->size() > 255) {
+            error = QStringLiteral("--password needs 1 to 255 characters (the login carries its length in one byte)");
+            return false;
+        }
+        options.password = *bytes;
+    }
+    if (parser.isSet(versionText)) {
+        const std::optional<QByteArray> bytes = To1252(parser.value(versionText));
+        if (!bytes || bytes->size() != 5) {
+            error = QStringLiteral("--version-text needs exactly 5 characters, such as V3.60, not \"%1\"")
+                        .arg(parser.value(versionText));
+            return false;
+        }
+        options.versionText = *bytes;
+    }
+
+    TFaultOptions& faults = options.faults;
+    if (parser.isSet(split)) {
+        const std::optional<std::vector<int>> sizes = ParseSplitSizes(parser.value(split));
+        if (!sizes) {
+            error = QStringLiteral("--split needs sizes of 1 or more separated by commas, such as 2,4, not \"%1\"")
+                        .arg(parser.value(split));
+            return false;
+        }
+        faults.splitSizes = *sizes;
+    }
+    if (!ReadNumber(parser, splitPause, 0, 60000, faults.splitPauseMs, error)) return false;
+    if (!ReadNumber(parser, delay, 0, 3600000, faults.delayMs, error)) return false;
+    if (!ReadNumber(parser, refuse, 0, 1000000000, faults.refuseRequest, error)) return false;
+    if (!ReadNumber(parser, silentAfter, 0, 1000000000, faults.silentAfterRequest, error)) return false;
+    if (!ReadNumber(parser, closeAfter, 0, 1000000000, faults.closeAfterRequest, error)) return false;
+    options.verbose = parser.isSet(verbose);
+    return true;
+}
+
+}  // namespace zep4::sim
