@@ -39,6 +39,8 @@ struct TCommand {
 
 // The setup-file commands: new, check, export, import.
 std::span<const TCommand> SetupFileCommands();
+// The sensor commands: info, encode.
+std::span<const TCommand> SensorCommands();
 
 // Helpers shared by the commands.
 std::filesystem::path ToPath(const QString& argument);

@@ -33,6 +33,7 @@ namespace {
 std::vector<const TCommand*> AllCommands() {
     std::vector<const TCommand*> all;
     for (const TCommand& c : SetupFileCommands()) all.push_back(&c);
+    for (const TCommand& c : SensorCommands()) all.push_back(&c);
     return all;
 }
 
