@@ -6,9 +6,11 @@
 
 #include "app/app_context.h"
 #include "app/main_window.h"
+#include "setup/memory_tuning.h"
 #include "ui/dialogs.h"
 
 int main(int argc, char** argv) {
+    zep4::KeepLargeBuffersForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEP-4"));
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -14,7 +14,9 @@ constexpr int kDefaultJpegQuality = 90;
 
 std::vector<uint8_t> EncodeJpeg(const TPicture& picture, int quality = kDefaultJpegQuality);
 
-// Decodes a JPEG stream; on failure returns false and says why in `error`.
+// Decodes a JPEG stream into `out`, reusing its buffer. On failure returns false and says why
+// in `error`; `out` is then left as it was when the stream is no JPEG at all, and empty when
+// the stream breaks off in the middle.
 bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& error);
 inline bool DecodeJpeg(const std::vector<uint8_t>& data, TPicture& out, std::string& error) {
     return DecodeJpeg(data.data(), data.size(), out, error);

@@ -130,21 +130,22 @@ std::unique_ptr<TSetupFileImage> ImageFromStore(const TSetupStore& store, const 
 }
 
 void ApplyImageToStore(const TSetupFileImage& image, TSetupStore& store, std::vector<std::string>& warnings) {
-    std::array<TPicture, kCameras> pictures;
+    // The file has been parsed whole, so from here on nothing can fail: a picture that does
+    // not decode only leaves its camera black.
+    store.FileHeader = image.Header;
+    store.TimeZoneBlocks = image.TimeZoneBlocks;
+    store.Global = image.Global;
     for (int c = 0; c < kCameras; ++c) {
         std::string why;
+        TPicture& picture = store.CameraPicture[c];
         if (image.Jpeg[c].empty()) {
-            pictures[c] = TPicture::Black(kPictureWidth, kPictureHeight);
-        } else if (!DecodeJpeg(image.Jpeg[c], pictures[c], why)) {
-            pictures[c] = TPicture::Black(kPictureWidth, kPictureHeight);
+            picture = TPicture::Black(kPictureWidth, kPictureHeight);
+        } else if (!DecodeJpeg(image.Jpeg[c], picture, why)) {
+            picture = TPicture::Black(kPictureWidth, kPictureHeight);
             warnings.push_back("The picture of camera " + std::to_string(c + 1) + " cannot be read (" + why +
                                "); camera " + std::to_string(c + 1) + " shows a black picture.");
         }
     }
-    store.FileHeader = image.Header;
-    store.TimeZoneBlocks = image.TimeZoneBlocks;
-    store.Global = image.Global;
-    for (int c = 0; c < kCameras; ++c) store.CameraPicture[c] = std::move(pictures[c]);
     if (image.hasPersonPart()) {
         std::memcpy(store.PersonSetup, image.PersonSetup, sizeof store.PersonSetup);
         store.AlarmLan = image.AlarmLanCopies[kTimeZones - 1];

@@ -54,8 +54,8 @@ std::unique_ptr<TSetupFileImage> ImageFromStore(const TSetupStore& store, const 
 
 // Puts a parsed file into the store: header, blocks, pictures, and parts 6 and 7 where the
 // version has them (blocks the file lacks keep their values); selects camera 1, time zone 1,
-// area 1. Pictures are decoded before anything is changed; a picture that cannot be decoded
-// leaves that camera black and adds a warning naming the camera.
+// area 1. It cannot fail once the file is parsed: a picture that cannot be decoded leaves
+// that camera black and adds a warning naming the camera.
 void ApplyImageToStore(const TSetupFileImage& image, TSetupStore& store, std::vector<std::string>& warnings);
 
 // Reads and parses a file. On failure returns nullptr with a message naming the file and

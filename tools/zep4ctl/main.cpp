@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "setup/memory_tuning.h"
 
 namespace zep4ctl {
 
@@ -119,6 +120,7 @@ int Main(const QStringList& arguments) {
 }  // namespace zep4ctl
 
 int main(int argc, char** argv) {
+    zep4::KeepLargeBuffersForReuse();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zep4ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZEP4_VERSION));
