@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -273,13 +274,22 @@ void TForm1::showError(const QString& text) {
     dialogs_.message(this, MessageType::Error, MessageButtons::Ok, text);
 }
 
-void TForm1::OpenSetup() {
+std::optional<FileDialogResult> TForm1::askForFile(bool save, const QStringList& filters, int filterIndex,
+                                                   const QString& defaultSuffix) {
     FileDialogRequest request;
-    request.filters = {QStringLiteral("ZEP (*.zep)")};
-    request.defaultSuffix = QStringLiteral("zep");
+    request.save = save;
+    request.filters = filters;
+    request.filterIndex = filterIndex;
+    request.defaultSuffix = defaultSuffix;
     request.initialDirectory = QString::fromStdString(store_->StartDirectory);
-    request.fileMustExist = true;
-    auto chosen = dialogs_.file(this, request);
+    // Saving needs no existing file (a picture or setup is often saved under a new name);
+    // opening does.
+    request.fileMustExist = !save;
+    return dialogs_.file(this, request);
+}
+
+void TForm1::OpenSetup() {
+    auto chosen = askForFile(false, {QStringLiteral("ZEP (*.zep)")}, 1, QStringLiteral("zep"));
     if (!chosen) return;
 
     std::vector<std::string> warnings;
@@ -294,21 +304,9 @@ void TForm1::OpenSetup() {
 }
 
 void TForm1::SaveSetup() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    const TFileHeader header = MakeSaveHeader(local);
+    const TFileHeader header = MakeSaveHeader(LocalTimeNow());
 
-    FileDialogRequest request;
-    request.save = true;
-    request.filters = {QStringLiteral("ZEP (*.zep)")};
-    request.defaultSuffix = QStringLiteral("zep");
-    request.initialDirectory = QString::fromStdString(store_->StartDirectory);
-    auto chosen = dialogs_.file(this, request);
+    auto chosen = askForFile(true, {QStringLiteral("ZEP (*.zep)")}, 1, QStringLiteral("zep"));
     if (!chosen) return;
     std::string error;
     try {
@@ -319,49 +317,33 @@ void TForm1::SaveSetup() {
 }
 
 void TForm1::SavePicture() {
-    FileDialogRequest request;
-    request.save = true;
-    request.filters = kPictureFilters;
-    request.filterIndex = kBitmapFilter;
-    request.defaultSuffix = QStringLiteral("bmp");
-    request.initialDirectory = QString::fromStdString(store_->StartDirectory);
-    // The file need not exist yet: a picture is usually saved under a new name.
-    request.fileMustExist = false;
-    auto chosen = dialogs_.file(this, request);
+    auto chosen = askForFile(true, kPictureFilters, kBitmapFilter, QStringLiteral("bmp"));
     if (!chosen) return;
 
     const TPicture& picture = store_->CameraPicture[store_->CurrentCamera];
     std::string error;
-    bool ok;
-    if (chosen->filterIndex == kBitmapFilter) {
-        const QString tempName = chosen->path + QStringLiteral(".part");
-        ok = ToQImage(picture).save(tempName, "BMP");
-        ok = ok && WriteFileAtomically(toPath(chosen->path), [&] {
-                 std::vector<uint8_t> bytes;
-                 ReadWholeFile(toPath(tempName), bytes, error);
-                 return bytes;
-             }(), error);
-        QFile::remove(tempName);
-        if (!ok && error.empty()) error = "it cannot be written";
-    } else {
-        try {
+    bool ok = false;
+    try {
+        if (chosen->filterIndex == kBitmapFilter) {
+            QByteArray bitmap;
+            QBuffer buffer(&bitmap);
+            buffer.open(QIODevice::WriteOnly);
+            if (ToQImage(picture).save(&buffer, "BMP"))
+                ok = WriteFileAtomically(toPath(chosen->path), bitmap.constData(), size_t(bitmap.size()), error);
+            else
+                error = "the picture cannot be converted to a bitmap";
+        } else {
             ok = WriteFileAtomically(toPath(chosen->path), EncodeJpeg(picture), error);
-        } catch (const std::exception& e) {
-            ok = false;
-            error = e.what();
         }
+    } catch (const std::exception& e) {
+        error = e.what();
     }
-    if (!ok) showError(QStringLiteral("The picture \"%1\" cannot be saved: %2.").arg(chosen->path, QString::fromStdString(error)));
+    if (!ok)
+        showError(QStringLiteral("The picture \"%1\" cannot be saved: %2.").arg(chosen->path, QString::fromStdString(error)));
 }
 
 void TForm1::LoadPicture() {
-    FileDialogRequest request;
-    request.filters = kPictureFilters;
-    request.filterIndex = kBitmapFilter;
-    request.defaultSuffix = QStringLiteral("bmp");
-    request.initialDirectory = QString::fromStdString(store_->StartDirectory);
-    request.fileMustExist = true;
-    auto chosen = dialogs_.file(this, request);
+    auto chosen = askForFile(false, kPictureFilters, kBitmapFilter, QStringLiteral("bmp"));
     if (!chosen) return;
 
     // The format follows the chosen filter, not the file's extension.
@@ -394,11 +376,7 @@ void TForm1::ResetCommand() {
 }
 
 void TForm1::ChangeLanguage() {
-    FileDialogRequest request;
-    request.filters = {QStringLiteral("txt (*.txt)")};
-    request.initialDirectory = QString::fromStdString(store_->StartDirectory);
-    request.fileMustExist = true;
-    auto chosen = dialogs_.file(this, request);
+    auto chosen = askForFile(false, {QStringLiteral("txt (*.txt)")}, 1, QString());
     if (!chosen) return;
     const auto file = toPath(chosen->path);
     if (!language_.load(file, this)) return;

@@ -9,6 +9,7 @@
 
 #include "i18n/section_texts.h"
 #include "setup/setup_store.h"
+#include "ui/dialogs.h"
 
 class QAction;
 class QLabel;
@@ -88,6 +89,9 @@ private:
     QAction* addCommand(QMenu* menu, const char* objectName, const QString& caption);
     QToolButton* addToolButton(const char* objectName, QAction* command, int icon, const QString& caption = {});
     void showError(const QString& text);
+    // A file dialog that starts in the start directory.
+    std::optional<FileDialogResult> askForFile(bool save, const QStringList& filters, int filterIndex,
+                                               const QString& defaultSuffix);
 
     TDialogs& dialogs_;
     TLanguage& language_;

@@ -1,5 +1,7 @@
 #include "i18n/language_file.h"
 
+#include "setup/file_io.h"
+
 #include "setup/text1252.h"
 
 #include <fstream>
@@ -177,25 +179,8 @@ std::string LanguageIniEntryFor(const fs::path& startDir, const fs::path& chosen
 bool WriteLanguageIni(const fs::path& startDir, const std::string& entry) {
     // A line break inside the entry would turn one file name into two lines.
     if (entry.find_first_of("\r\n") != std::string::npos) return false;
-    const fs::path target = startDir / kLanguageIniName;
-    const fs::path temporary = startDir / (std::string(kLanguageIniName) + ".tmp");
-    std::error_code ec;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << "[Language]\n" << "Speech=" << entry;
-        out.close();
-        if (!out) {
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    std::string error;
+    return WriteFileAtomically(startDir / kLanguageIniName, "[Language]\nSpeech=" + entry, error);
 }
 
 }  // namespace zep4

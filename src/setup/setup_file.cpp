@@ -117,6 +117,17 @@ TFileHeader MakeSaveHeader(const std::tm& t) {
     return h;
 }
 
+std::tm LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
+}
+
 std::unique_ptr<TSetupFileImage> ImageFromStore(const TSetupStore& store, const TFileHeader& header) {
     auto image = std::make_unique<TSetupFileImage>();
     image->Header = header;

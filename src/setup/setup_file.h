@@ -49,6 +49,9 @@ std::vector<uint8_t> BuildSetupFile(const TSetupFileImage& image);
 // 3, 3, 0, so that parts 6 and 7, which every save writes, are read again on the next open.
 TFileHeader MakeSaveHeader(const std::tm& localTime);
 
+// The system's local date and time now.
+std::tm LocalTimeNow();
+
 // The file image of the store: its records and its pictures encoded as JPEG.
 std::unique_ptr<TSetupFileImage> ImageFromStore(const TSetupStore& store, const TFileHeader& header);
 

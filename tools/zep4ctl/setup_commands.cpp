@@ -23,17 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::tm LocalTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return local;
-}
-
 bool WriteSetup(const fs::path& file, const zep4::TSetupFileImage& image, std::string& error) {
     std::string why;
     if (!zep4::WriteFileAtomically(file, zep4::BuildSetupFile(image), why)) {
@@ -57,7 +46,7 @@ int RunNew(const QCommandLineParser&, const QStringList& args) {
 
     auto store = std::make_unique<zep4::TSetupStore>();
     zep4::ResetSetupRecords(*store, cameraWord);
-    const auto image = zep4::ImageFromStore(*store, zep4::MakeSaveHeader(LocalTimeNow()));
+    const auto image = zep4::ImageFromStore(*store, zep4::MakeSaveHeader(zep4::LocalTimeNow()));
     std::string error;
     if (!WriteSetup(file, *image, error)) return Fail(error);
     return kExitOk;
