@@ -4,6 +4,7 @@
 #include "ui/language.h"
 #include "app/main_window.h"
 #include "link/net_form.h"
+#include "link/transfer_forms.h"
 
 namespace zep4 {
 
@@ -13,6 +14,9 @@ TAppContext::TAppContext(TDialogs& dialogs, const std::filesystem::path& startDi
     // start-up window, which resets the setup and applies the language to all of them.
     form1_ = std::make_unique<TForm1>(dialogs_, *language_);
     TForm1& main = *form1_;
+    sendForm_ = new TSendForm(main.link(), main.store(), *language_, &main);
+    receiveForm_ = new TReceiveForm(main.link(), main.store(), *language_, &main);
+    main.setTransferWindows(sendForm_, receiveForm_);
     netForm_ = new TNetForm(main.link(), dialogs_, *language_,
                             [&main] { return std::filesystem::path(main.store().StartDirectory); }, &main);
     main.setConnectionManager(netForm_);

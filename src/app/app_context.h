@@ -12,6 +12,8 @@ class TForm1;
 class TInitForm;
 class TLanguage;
 class TNetForm;
+class TReceiveForm;
+class TSendForm;
 
 class TAppContext {
 public:
@@ -22,12 +24,16 @@ public:
     TLanguage& language() { return *language_; }
     TDialogs& dialogs() { return dialogs_; }
     TNetForm& netForm() { return *netForm_; }
+    TSendForm& sendForm() { return *sendForm_; }
+    TReceiveForm& receiveForm() { return *receiveForm_; }
 
 private:
     TDialogs& dialogs_;
     std::unique_ptr<TLanguage> language_;
     std::unique_ptr<TForm1> form1_;
-    TNetForm* netForm_ = nullptr;    // owned by the main window
+    TSendForm* sendForm_ = nullptr;     // these are owned by the main window
+    TReceiveForm* receiveForm_ = nullptr;
+    TNetForm* netForm_ = nullptr;
     TInitForm* initForm_ = nullptr;  // owned by the main window
 };
 

@@ -17,6 +17,7 @@
 #include "app/tool_icons.h"
 #include "link/link.h"
 #include "link/net_form.h"
+#include "link/transfer_forms.h"
 #include "setup/file_io.h"
 #include "setup/jpeg_codec.h"
 #include "setup/setup_defaults.h"
@@ -390,6 +391,27 @@ void TForm1::setConnectionManager(TNetForm* form) {
     netForm_ = form;
     setCommandEnabled(QStringLiteral("N23"), form != nullptr);
     if (form) connect(menuAction(QStringLiteral("N23")), &QAction::triggered, this, &TForm1::N23Click);
+}
+
+void TForm1::setTransferWindows(TSendForm* send, TReceiveForm* receive) {
+    sendForm_ = send;
+    receiveForm_ = receive;
+    setCommandEnabled(QStringLiteral("MenuTransmit"), send != nullptr);
+    setCommandEnabled(QStringLiteral("MenuReceive"), receive != nullptr);
+    if (send) connect(menuAction(QStringLiteral("MenuTransmit")), &QAction::triggered, this, &TForm1::TransmitSetupClick);
+    if (receive) {
+        connect(menuAction(QStringLiteral("MenuReceive")), &QAction::triggered, this, &TForm1::ReceiveSetupClick);
+        connect(receive, &TReceiveForm::closed, this, &TForm1::setupReceived);
+    }
+}
+
+// A running live picture is stopped before either transfer window opens (with the editor).
+void TForm1::ReceiveSetupClick() {
+    if (receiveForm_) receiveForm_->exec();
+}
+
+void TForm1::TransmitSetupClick() {
+    if (sendForm_) sendForm_->exec();
 }
 
 void TForm1::N23Click() {

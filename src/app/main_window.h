@@ -23,6 +23,8 @@ class TDialogs;
 class TLanguage;
 class TLink;
 class TNetForm;
+class TReceiveForm;
+class TSendForm;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
     TLink& link() { return *link_; }
     // The windows the main window opens, handed over by the application context.
     void setConnectionManager(TNetForm* form);
+    void setTransferWindows(TSendForm* send, TReceiveForm* receive);
     TLanguage& language() { return language_; }
     TDialogs& dialogs() { return dialogs_; }
     QMdiArea* mdiArea() const { return mdiArea_; }
@@ -66,6 +69,8 @@ public slots:
     void ResetCommand();
     void ChangeLanguage();
     void N23Click();          // Connection
+    void ReceiveSetupClick();
+    void TransmitSetupClick();
     void ToolButton17Click(); // Disconnect
     void Timer3Timer();       // keep-alive
 
@@ -73,6 +78,9 @@ signals:
     // The store was replaced wholesale (a file was opened): the editor shows camera 1 of
     // time zone 1 again, redraws and reloads its controls.
     void setupReplaced();
+    // A received setup was taken into the store: the editor redraws, the camera names
+    // are shown anew.
+    void setupReceived();
     // ResetSetup ran: the editor resets its view and its camera list.
     void setupReset();
     // A picture was loaded into CameraPicture[CurrentCamera]; refreshOverlay tells whether
@@ -99,6 +107,8 @@ private:
     TSectionTexts texts_;
     std::unique_ptr<TLink> link_;
     TNetForm* netForm_ = nullptr;
+    TSendForm* sendForm_ = nullptr;
+    TReceiveForm* receiveForm_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::map<QString, QAction*> commands_;

@@ -106,13 +106,13 @@ TEST_F(MainWindowTest, MissingLanguageFileIsReported) {
 
 TEST_F(MainWindowTest, CommandsOfWindowsStillToComeAreDisabled) {
     startWith("English.txt");
-    for (const char* name : {"MenuReceive", "MenuTransmit", "MenuEditor", "MenuPassword"})
+    for (const char* name : {"MenuEditor", "MenuPassword", "MenuPreview"})
         EXPECT_FALSE(form().menuAction(name)->isEnabled()) << name;
-    EXPECT_FALSE(form().findChild<QToolButton*>("ToolButton4")->isEnabled());
+    EXPECT_FALSE(form().findChild<QToolButton*>("ToolButton8")->isEnabled());
     for (const char* name : {"MenuOpen", "MenuSave", "MenuSavePicture", "MenuLoadPicture", "MenuReset", "MenuLanguage"})
         EXPECT_TRUE(form().menuAction(name)->isEnabled()) << name;
-    form().setCommandEnabled("MenuTransmit", true);
-    EXPECT_TRUE(form().findChild<QToolButton*>("ToolButton4")->isEnabled());
+    form().setCommandEnabled("MenuPreview", true);
+    EXPECT_TRUE(form().findChild<QToolButton*>("ToolButton8")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ResetAsksFirstAndAbortKeepsTheSetup) {

@@ -1,6 +1,6 @@
 // zep4-sim: a stand-in for the ZEP-4 sensor on 127.0.0.1, for tests and for trying the
 // program without a sensor. Runs until SIGINT or SIGTERM. Exit status 0 after a clean end,
-// 1 when the port cannot be had, 2 on a wrong command line.
+// 1 when the port cannot be had or the state file is damaged, 2 on a wrong command line.
 #include "sensor_simulator.h"
 #include "sim_command_line.h"
 #include "setup/text1252.h"
@@ -49,10 +49,12 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Stand-in for the ZEP-4 sensor: answers the login, the version query and the keep-alive\n"
-        "on 127.0.0.1, one client at a time (others wait their turn), and misbehaves on request.\n"
-        "Requests count from 1 per connection; the keep-alive is not a request.\n"
-        "Ends on SIGINT or SIGTERM. Exit status 1 when the port cannot be had, 2 on a wrong command line."));
+        "Stand-in for the ZEP-4 sensor: answers the login, the version query, the keep-alive and\n"
+        "the setup transfer (it keeps five setup images, factory ones at first) on 127.0.0.1, one\n"
+        "client at a time (others wait their turn), and misbehaves on request. Requests and the\n"
+        "setup blocks it sends count from 1 per connection; the keep-alive is not a request.\n"
+        "Ends on SIGINT or SIGTERM. Exit status 1 when the port cannot be had or the state file is\n"
+        "damaged, 2 on a wrong command line."));
     const QCommandLineOption help = parser.addHelpOption();
     const zep4::sim::TSimulatorCommandLine commandLine;
     commandLine.addTo(parser);
@@ -81,6 +83,16 @@ int main(int argc, char** argv) {
     zep4::sim::TSensorSimulator simulator(options);
     QObject::connect(&simulator, &zep4::sim::TSensorSimulator::verboseLine, &app,
                      [](const QString& line) { std::cout << line.toStdString() << std::endl; });
+    QObject::connect(&simulator, &zep4::sim::TSensorSimulator::warning, &app,
+                     [](const QString& text) { std::cerr << "zep4-sim: warning: " << text.toStdString() << std::endl; });
+    // A damaged state file is not replaced by factory images: the next transmission would
+    // overwrite it, and whatever was in it would be lost without anybody having looked.
+    const zep4::sim::TStateLoad state = simulator.loadState(error);
+    if (state == zep4::sim::TStateLoad::Unreadable) {
+        std::cerr << "zep4-sim: cannot use the state file \"" << options.stateFile.toStdString() << "\": "
+                  << error.toStdString() << ". Delete it, or name another file with --state.\n";
+        return 1;
+    }
     if (!simulator.listen(port)) {
         std::cerr << "zep4-sim: cannot listen on 127.0.0.1:" << port << ": " << simulator.errorString().toStdString()
                   << '\n';
@@ -91,6 +103,11 @@ int main(int argc, char** argv) {
     // The password is shown as it is typed; on the wire it is 8-bit text.
     std::cout << "zep4-sim listening on 127.0.0.1:" << simulator.port() << " (password \""
               << zep4::cp1252ToUtf8(options.password.toStdString()) << "\")" << std::endl;
+    if (state == zep4::sim::TStateLoad::Loaded)
+        std::cout << "setup images read from \"" << options.stateFile.toStdString() << "\"" << std::endl;
+    else if (!options.stateFile.isEmpty())
+        std::cout << "factory setup images; \"" << options.stateFile.toStdString()
+                  << "\" is written at the end of the first transmission" << std::endl;
     const int status = app.exec();
     simulator.close();
     if (options.verbose) std::cout << "zep4-sim stopped" << std::endl;

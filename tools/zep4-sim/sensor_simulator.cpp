@@ -19,6 +19,9 @@ QByteArray ToBytes(const TCommandFrame& frame) {
     return QByteArray(reinterpret_cast<const char*>(frame.data()), qsizetype(frame.size()));
 }
 
+// "CA" for 0xCA.
+QString ByteText(uint8_t byte) { return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper(); }
+
 // The sizes in which a reply of `total` bytes leaves, for messages.
 QString PiecesText(const std::vector<int>& sizes, qsizetype total) {
     QStringList pieces;
@@ -146,8 +149,29 @@ void TSimSession::handleFrame(const TRequestFrame& frame) {
         simulator_.say(QStringLiteral("   refused (refuse %1)").arg(faults.refuseRequest));
     } else {
         reply = exchange->handler(*this, frame);
+        if (exchange->sendsDataBlocks && reply.size() == qsizetype(kDataBlockFrameSize)) applyBlockFaults(reply);
     }
     if (!reply.isEmpty()) queueReply(reply, name, arrived);
+}
+
+// Counts a setup data block about to be sent and spoils it as the fault options say.
+void TSimSession::applyBlockFaults(QByteArray& block) {
+    ++blocksSent_;
+    const TFaultOptions& faults = simulator_.options().faults;
+    if (faults.badCheckBlock > 0 && faults.badCheckBlock == blocksSent_) {
+        simulator_.say(QStringLiteral("   block #%1 of the connection: check byte %2 in place of %3 (bad-block-check %1)")
+                           .arg(blocksSent_)
+                           .arg(ByteText(kBadBlockCheckByte), ByteText(uint8_t(block[5]))));
+        block[5] = char(kBadBlockCheckByte);
+    }
+    if (faults.wrongNumberBlock > 0 && faults.wrongNumberBlock == blocksSent_) {
+        const int number = std::clamp(faults.wrongBlockNumber, 0, 255);
+        simulator_.say(QStringLiteral("   block #%1 of the connection: block number %2 in place of %3 (wrong-block-number %1:%2)")
+                           .arg(blocksSent_)
+                           .arg(number)
+                           .arg(uint8_t(block[7])));
+        block[7] = char(number);
+    }
 }
 
 void TSimSession::queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs) {
@@ -231,6 +255,7 @@ TSensorSimulator::TSensorSimulator(TSimulatorOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)), server_(new QTcpServer(this)) {
     connect(server_, &QTcpServer::newConnection, this, &TSensorSimulator::onNewConnection);
     InstallConnectionExchanges(*this);
+    InstallSetupExchanges(*this);
 }
 
 TSensorSimulator::~TSensorSimulator() { close(); }
@@ -258,6 +283,16 @@ void TSensorSimulator::close() {
         delete current_;
         current_ = nullptr;
     }
+}
+
+TStateLoad TSensorSimulator::loadState(QString& error) {
+    if (options_.stateFile.isEmpty()) return TStateLoad::Missing;
+    return setupMemory_.load(options_.stateFile, error);
+}
+
+bool TSensorSimulator::saveState(QString& error) {
+    if (options_.stateFile.isEmpty()) return true;
+    return setupMemory_.save(options_.stateFile, error);
 }
 
 void TSensorSimulator::setExchange(TFrameKey key, TExchange exchange) { exchanges_[key] = std::move(exchange); }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "request_splitter.h"
+#include "setup_memory.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -30,8 +31,13 @@ class QTcpSocket;
 
 namespace zep4::sim {
 
+// The check byte that --bad-block-check puts into a block in place of 0xF5: the check byte of
+// the program's own blocks, so a block that looks right in every other way.
+constexpr uint8_t kBadBlockCheckByte = 0xCA;
+
 // Ways to misbehave. Request numbers count from 1 per connection; every command frame and
-// picture request is a request, the keep-alive and dropped bytes are not. 0 turns a fault off.
+// picture request is a request, the keep-alive and dropped bytes are not. Setup data blocks
+// sent by the simulator count from 1 per connection as well. 0 turns a fault off.
 struct TFaultOptions {
     std::vector<int> splitSizes;  // send replies in pieces of these sizes, the last repeating
     int splitPauseMs = 5;         // pause between two pieces
@@ -39,6 +45,9 @@ struct TFaultOptions {
     int refuseRequest = 0;        // answer this request with a negative acknowledgement
     int silentAfterRequest = 0;   // no reply to this request and every later one
     int closeAfterRequest = 0;    // close the connection when this request arrives
+    int badCheckBlock = 0;        // send this block with kBadBlockCheckByte as its check byte
+    int wrongNumberBlock = 0;     // send this block with the number wrongBlockNumber in byte 7
+    int wrongBlockNumber = 0;     //   (0..255); its data stay those of its own number
 };
 
 // What the simulated sensor holds. Text is 8-bit (Windows-1252), as on the wire.
@@ -51,11 +60,20 @@ struct TSimulatorOptions {
     QByteArray domeVersionText = "V1.00";
     uint8_t domeDate[4] = {20, 23, 11, 2};
     uint32_t serialNumber = 40001;              // 24 bits on the wire
+    // The file that keeps the setup images across runs (see setup_memory.h); empty: none.
+    QString stateFile;
     TFaultOptions faults;
     bool verbose = false;                       // emit verboseLine for every frame and reply
 };
 
 class TSensorSimulator;
+
+// Reading the setup out with block requests, per connection: the image the last first-block
+// request named and the number of the block the next next-block request gets.
+struct TSetupReadout {
+    int image = -1;  // 0..4; -1: no first-block request yet (next-block requests get no reply)
+    int nextBlock = 0;
+};
 
 // One client connection: its socket, request splitter, request count, login state and
 // the queue of replies waiting to be sent. Owned by the simulator.
@@ -70,6 +88,8 @@ public:
     bool loggedIn() const { return loggedIn_; }
     void setLoggedIn(bool loggedIn) { loggedIn_ = loggedIn; }
     int requestCount() const { return requestCount_; }  // requests received so far
+    int blocksSent() const { return blocksSent_; }      // setup data blocks answered so far
+    TSetupReadout& setupReadout() { return setupReadout_; }
 
     // Starts reading (a waiting client's bytes may already be buffered).
     void start();
@@ -89,6 +109,7 @@ private:
     void onReadyRead();
     void onDisconnected();
     void handleFrame(const TRequestFrame& frame);
+    void applyBlockFaults(QByteArray& block);
     void queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs);
     void queueClose(qint64 arrivedMs);
     void pump();
@@ -100,6 +121,8 @@ private:
     TRequestSplitter splitter_;
     bool loggedIn_ = false;
     int requestCount_ = 0;
+    int blocksSent_ = 0;
+    TSetupReadout setupReadout_;
     bool closing_ = false;   // a close is queued or done: what arrives now is not read
     bool finished_ = false;
     std::deque<TOutgoing> queue_;
@@ -119,6 +142,9 @@ struct TExchange {
     // The reply when the fault options refuse this request. Unset: for a command frame the
     // negative acknowledgement of its code, for a text frame no reply.
     TRequestHandler refusal;
+    // Its replies are setup data blocks: each counts as a block sent and gets the block
+    // faults (bad check byte, wrong block number).
+    bool sendsDataBlocks = false;
 };
 
 class TSensorSimulator : public QObject {
@@ -146,6 +172,18 @@ public:
     void removeExchange(TFrameKey key);
     const TExchange* exchange(TFrameKey key) const;
 
+    // The setup images the sensor keeps; shared by every connection and by the exchanges.
+    TSetupMemory& setupMemory() { return setupMemory_; }
+    const TSetupMemory& setupMemory() const { return setupMemory_; }
+    // Reads options().stateFile into the setup memory: Missing (the factory images stay, and
+    // the file is made at the first save) also when no state file is set. Unreadable, with
+    // `error` saying why, when the file is there but cannot be read or is damaged; the images
+    // stay as they were, and the next save would replace the file.
+    TStateLoad loadState(QString& error);
+    // Writes the setup memory to options().stateFile; true without writing when none is set.
+    // The setup exchanges call it at the end of a transfer that stored blocks.
+    bool saveState(QString& error);
+
     bool hasClient() const { return bool(current_); }
     int waitingClients() const { return int(waiting_.size()); }
 
@@ -165,15 +203,23 @@ signals:
     void replySent(const QByteArray& reply);
     // With options().verbose: one line per frame received, reply sent and connection event.
     void verboseLine(const QString& line);
+    // Something went wrong that the user should hear of, verbose or not (the state file could
+    // not be written).
+    void warning(const QString& text);
+
+public:
+    // Emits verboseLine with options().verbose; for the exchanges' own remarks (indented by
+    // three blanks by convention).
+    void say(const QString& line);
 
 private:
     friend class TSimSession;
     void onNewConnection();
     void onSessionFinished();
     void serveNextWaiting();
-    void say(const QString& line);
 
     TSimulatorOptions options_;
+    TSetupMemory setupMemory_;
     std::map<TFrameKey, TExchange> exchanges_;
     QTcpServer* server_;
     QString error_;
@@ -184,6 +230,10 @@ private:
 
 // Installs the exchanges of the connection: login, version query, keep-alive.
 void InstallConnectionExchanges(TSensorSimulator& simulator);
+
+// Installs the setup transfer: begin 0x50, data block 0x53 and end 0x51 (the program sends a
+// setup), first-block request 0x6B and next-block request 0x6C (it reads the setup out).
+void InstallSetupExchanges(TSensorSimulator& simulator);
 
 // Whether a login frame carries the configured password: the length byte (byte 16) equals
 // the password's length, and bytes 6.. hold its first min(length, 10) bytes.

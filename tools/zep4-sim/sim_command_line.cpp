@@ -49,6 +49,17 @@ std::optional<std::vector<int>> ParseSplitSizes(const QString& text) {
     return sizes;
 }
 
+std::optional<TBlockNumberFault> ParseBlockNumberFault(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2) return std::nullopt;
+    bool blockOk = false;
+    bool numberOk = false;
+    const int block = parts[0].trimmed().toInt(&blockOk);
+    const int number = parts[1].trimmed().toInt(&numberOk);
+    if (!blockOk || !numberOk || block < 0 || block > 1000000000 || number < 0 || number > 255) return std::nullopt;
+    return TBlockNumberFault{block, number};
+}
+
 TSimulatorCommandLine::TSimulatorCommandLine()
     : port(QStringList{QStringLiteral("p"), QStringLiteral("port")},
            QStringLiteral("Listen on 127.0.0.1:<port> (default %1; 0 picks a free port).").arg(kDefaultPort),
@@ -73,11 +84,23 @@ TSimulatorCommandLine::TSimulatorCommandLine()
       closeAfter(QStringLiteral("close-after"),
                  QStringLiteral("Close the connection when its n-th request arrives, without answering it."),
                  QStringLiteral("n")),
+      badBlockCheck(QStringLiteral("bad-block-check"),
+                    QStringLiteral("Send the n-th setup block of a connection with the check byte CA instead of F5."),
+                    QStringLiteral("n")),
+      wrongBlockNumber(QStringLiteral("wrong-block-number"),
+                       QStringLiteral("Send the n-th setup block of a connection with block number b instead of its "
+                                      "own (its data stay its own)."),
+                       QStringLiteral("n:b")),
+      state(QStringLiteral("state"),
+            QStringLiteral("Keep the setup images in this file: read at start, written at the end of every "
+                           "transmission."),
+            QStringLiteral("file")),
       verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")},
               QStringLiteral("Print every frame received and every reply sent.")) {}
 
 void TSimulatorCommandLine::addTo(QCommandLineParser& parser) const {
-    parser.addOptions({port, password, versionText, split, splitPause, delay, refuse, silentAfter, closeAfter, verbose});
+    parser.addOptions({port, password, versionText, split, splitPause, delay, refuse, silentAfter, closeAfter,
+                       badBlockCheck, wrongBlockNumber, state, verbose});
 }
 
 bool TSimulatorCommandLine::read(const QCommandLineParser& parser, TSimulatorOptions& options, quint16& portNumber,
@@ -123,6 +146,25 @@ bool TSimulatorCommandLine::read(const QCommandLineParser& parser, TSimulatorOpt
     if (!ReadNumber(parser, refuse, 0, 1000000000, faults.refuseRequest, error)) return false;
     if (!ReadNumber(parser, silentAfter, 0, 1000000000, faults.silentAfterRequest, error)) return false;
     if (!ReadNumber(parser, closeAfter, 0, 1000000000, faults.closeAfterRequest, error)) return false;
+    if (!ReadNumber(parser, badBlockCheck, 0, 1000000000, faults.badCheckBlock, error)) return false;
+    if (parser.isSet(wrongBlockNumber)) {
+        const std::optional<TBlockNumberFault> fault = ParseBlockNumberFault(parser.value(wrongBlockNumber));
+        if (!fault) {
+            error = QStringLiteral("--wrong-block-number needs n:b, the n-th block and the number 0 to 255 it "
+                                   "carries, such as 3:9, not \"%1\"")
+                        .arg(parser.value(wrongBlockNumber));
+            return false;
+        }
+        faults.wrongNumberBlock = fault->block;
+        faults.wrongBlockNumber = fault->number;
+    }
+    if (parser.isSet(state)) {
+        options.stateFile = parser.value(state);
+        if (options.stateFile.isEmpty()) {
+            error = QStringLiteral("--state needs the name of a file");
+            return false;
+        }
+    }
     options.verbose = parser.isSet(verbose);
     return true;
 }

@@ -35,10 +35,20 @@ struct TSimulatorCommandLine {
     QCommandLineOption refuse;
     QCommandLineOption silentAfter;
     QCommandLineOption closeAfter;
+    QCommandLineOption badBlockCheck;
+    QCommandLineOption wrongBlockNumber;
+    QCommandLineOption state;
     QCommandLineOption verbose;
 };
 
 // "2,4" -> {2, 4}. Nothing when the text is not a comma-separated list of sizes of 1 or more.
 std::optional<std::vector<int>> ParseSplitSizes(const QString& text);
+
+struct TBlockNumberFault {
+    int block = 0;   // the n-th block sent, 0..1000000000 (0: off)
+    int number = 0;  // the block number it carries, 0..255
+};
+// "3:9" -> the 3rd block carries the number 9. Nothing for anything else.
+std::optional<TBlockNumberFault> ParseBlockNumberFault(const QString& text);
 
 }  // namespace zep4::sim
