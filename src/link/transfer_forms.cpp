@@ -39,8 +39,9 @@ std::vector<TTextEntry> commonTexts(const std::array<const char*, 3>& actions, i
     return t;
 }
 
-std::vector<TTextEntry> withMessages(std::vector<TTextEntry> t, std::initializer_list<std::pair<int, const char*>> m) {
-    for (auto [line, builtin] : m) t.push_back({line, {}, TextTarget::Message, 0, 0, QString::fromUtf8(builtin)});
+// The status texts, lines first..last, with their built-in English wording.
+std::vector<TTextEntry> withMessages(std::vector<TTextEntry> t, int first, int last, QString (*builtin)(int)) {
+    for (int line = first; line <= last; ++line) t.push_back({line, {}, TextTarget::Message, 0, 0, builtin(line)});
     return t;
 }
 
@@ -158,13 +159,8 @@ void TTransferForm::closeAfter(QTimer& timer) {
 
 TSendForm::TSendForm(TLink& link, TSetupStore& store, TLanguage& language, QWidget* parent)
     : TTransferForm(store, QStringLiteral("SEND"),
-                    withMessages(commonTexts({"FlatSpeedButton6", "FlatSpeedButton7", "FlatSpeedButton8"}, 3),
-                                 {{13, "No reply from the sensor (time-out)!"},
-                                  {14, "Sending the global setup"},
-                                  {15, "Sending the setup of camera "},
-                                  {16, "Transfer error!"},
-                                  {17, "The setup was sent successfully."},
-                                  {18, "Please choose a camera!"}}),
+                    withMessages(commonTexts({"FlatSpeedButton6", "FlatSpeedButton7", "FlatSpeedButton8"}, 3), 13, 18,
+                                 TransmitBuiltinText),
                     parent),
       procedure_(link, store) {
     setObjectName(QStringLiteral("SendForm"));
@@ -198,7 +194,7 @@ TSendForm::TSendForm(TLink& link, TSetupStore& store, TLanguage& language, QWidg
         Timer2.start();
     });
     connect(&procedure_, &P::failed, this, [this](P::Failure failure) {
-        setStatus(failure == P::Failure::TimedOut ? text(13) : text(16));
+        setStatus(text(StatusLine(failure)));
         setProgress(0);
         releaseCameraButtons();
     });
@@ -235,15 +231,8 @@ void TSendForm::done(int result) {
 
 TReceiveForm::TReceiveForm(TLink& link, TSetupStore& store, TLanguage& language, QWidget* parent)
     : TTransferForm(store, QStringLiteral("RECEIVE"),
-                    withMessages(commonTexts({"FlatSpeedButton7", "FlatSpeedButton6", "FlatSpeedButton8"}, 2),
-                                 {{12, "Receiving the setup of camera "},
-                                  {13, "Receiving the global setup"},
-                                  {14, "The sensor refused the transfer!"},
-                                  {15, "Block error!"},
-                                  {16, "The setup was received successfully."},
-                                  {17, "Error at the end of the transfer!"},
-                                  {18, "No reply from the sensor (time-out)!"},
-                                  {19, "Please choose a camera!"}}),
+                    withMessages(commonTexts({"FlatSpeedButton7", "FlatSpeedButton6", "FlatSpeedButton8"}, 2), 12, 19,
+                                 ReceiveBuiltinText),
                     parent),
       procedure_(link, store) {
     setObjectName(QStringLiteral("ReceiveForm"));
@@ -270,11 +259,7 @@ TReceiveForm::TReceiveForm(TLink& link, TSetupStore& store, TLanguage& language,
         Timer4.start();
     });
     connect(&procedure_, &P::failed, this, [this](P::Failure failure) {
-        const int line = failure == P::Failure::TimedOut     ? 18
-                         : failure == P::Failure::BlockError ? 15
-                         : failure == P::Failure::EndError   ? 17
-                                                             : 14;
-        setStatus(text(line));
+        setStatus(text(StatusLine(failure)));
         setProgress(0);
         releaseCameraButtons();
     });

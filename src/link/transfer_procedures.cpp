@@ -35,6 +35,8 @@ TTransmitProcedure::TTransmitProcedure(TLink& link, TSetupStore& store, QObject*
     Timer1.setSingleShot(true);
     PauseTimer.setObjectName(QStringLiteral("PauseTimer"));
     PauseTimer.setSingleShot(true);
+    // The sensor needs its pauses in full; a coarse timer may fire up to 5 % early.
+    PauseTimer.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, [this] { fail(Failure::TimedOut); });
     connect(&PauseTimer, &QTimer::timeout, this, [this] {
         if (afterPause_) (this->*afterPause_)();
@@ -173,6 +175,7 @@ TReceiveProcedure::TReceiveProcedure(TLink& link, TSetupStore& store, QObject* p
     Timer1.setSingleShot(true);
     Timer2.setObjectName(QStringLiteral("Timer2"));
     Timer2.setSingleShot(true);
+    Timer2.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, [this] { fail(Failure::TimedOut); });
     connect(&Timer2, &QTimer::timeout, this, &TReceiveProcedure::afterImagePause);
     link_.registerProcedure(TLink::Row::Receive, [this] { return receiveWindowShown; }, [this] { onReceiveReply(); });
@@ -306,6 +309,49 @@ void TReceiveProcedure::resetReceive() {
     Timer1.stop();
     Timer2.stop();
     pauseActive = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Texts
+
+QString TransmitBuiltinText(int line) {
+    switch (line) {
+    case 13: return QStringLiteral("No reply from the sensor (time-out)!");
+    case 14: return QStringLiteral("Sending the global setup");
+    case 15: return QStringLiteral("Sending the setup of camera ");
+    case 16: return QStringLiteral("Transfer error!");
+    case 17: return QStringLiteral("The setup was sent successfully.");
+    case 18: return QStringLiteral("Please choose a camera!");
+    default: return {};
+    }
+}
+
+QString ReceiveBuiltinText(int line) {
+    switch (line) {
+    case 12: return QStringLiteral("Receiving the setup of camera ");
+    case 13: return QStringLiteral("Receiving the global setup");
+    case 14: return QStringLiteral("The sensor refused the transfer!");
+    case 15: return QStringLiteral("Block error!");
+    case 16: return QStringLiteral("The setup was received successfully.");
+    case 17: return QStringLiteral("Error at the end of the transfer!");
+    case 18: return QStringLiteral("No reply from the sensor (time-out)!");
+    case 19: return QStringLiteral("Please choose a camera!");
+    default: return {};
+    }
+}
+
+int StatusLine(TTransmitProcedure::Failure failure) {
+    return failure == TTransmitProcedure::Failure::TimedOut ? 13 : 16;
+}
+
+int StatusLine(TReceiveProcedure::Failure failure) {
+    switch (failure) {
+    case TReceiveProcedure::Failure::TimedOut: return 18;
+    case TReceiveProcedure::Failure::BlockError: return 15;
+    case TReceiveProcedure::Failure::EndError: return 17;
+    case TReceiveProcedure::Failure::StartRefused: return 14;
+    }
+    return 18;
 }
 
 }  // namespace zep4

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <array>
 
@@ -114,5 +115,14 @@ private:
     TLink& link_;
     TSetupStore& store_;
 };
+
+// The status texts of the two windows in English, by their line of the language section
+// (transmit lines 13 to 18, receive lines 12 to 19); empty for another line. The windows
+// show them until a language file replaces them; zep4ctl prints them.
+QString TransmitBuiltinText(int line);
+QString ReceiveBuiltinText(int line);
+// The line of the status text that names a failure.
+int StatusLine(TTransmitProcedure::Failure failure);
+int StatusLine(TReceiveProcedure::Failure failure);
 
 }  // namespace zep4

@@ -1,9 +1,19 @@
-// zep4ctl's sensor commands: info against the simulator (in this process, so the tool runs
-// asynchronously while the simulator answers), and encode.
+// zep4ctl's sensor commands: info, receive and transmit against the simulator (in this
+// process, so the tool runs asynchronously while the simulator answers), and encode.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QTest>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "link/device_image.h"
+#include "link/frames.h"
+#include "setup/setup_defaults.h"
+#include "setup/setup_file.h"
+#include "setup/setup_store.h"
 
 #include "sensor_simulator.h"
 #include "test_support.h"
@@ -112,4 +122,105 @@ TEST(Zep4ctlEncode, WritesTheLowBytesOfTheImageWords) {
 
     EXPECT_EQ(RunTool({"encode", "a.zep", "--image", "6", "--out", "x.bin"}, folder).exitCode, 2);
     EXPECT_EQ(RunTool({"encode", "missing.zep", "--image", "1", "--out", "x.bin"}, folder).exitCode, 1);
+}
+
+namespace {
+
+// A setup whose camera `camera` has area 2 drawn as a band of rows in every time zone.
+std::unique_ptr<TSetupStore> SetupWithBand(int camera, int firstRow) {
+    auto store = std::make_unique<TSetupStore>();
+    ResetSetupRecords(*store, "Kamera");
+    for (int tz = 0; tz < kTimeZones; ++tz)
+        for (int row = firstRow; row < firstRow + 5; ++row)
+            for (int column = 0; column < kCellColumns; ++column) store->camera(tz, camera).Areas[1].Cells.at(row, column) = 1;
+    return store;
+}
+
+void Save(TSetupStore& store, const std::filesystem::path& file) {
+    std::string error;
+    ASSERT_TRUE(SaveSetupFile(file, store, MakeSaveHeader(LocalTimeNow()), error)) << error;
+}
+
+std::unique_ptr<TSetupStore> Open(const std::filesystem::path& file) {
+    auto store = std::make_unique<TSetupStore>();
+    std::vector<std::string> warnings;
+    std::string error;
+    EXPECT_TRUE(OpenSetupFile(file, *store, warnings, error)) << error;
+    return store;
+}
+
+QByteArray WireImage(TSetupStore& store, int camera) {
+    EncodeCameraImage(store, camera);
+    QByteArray bytes(kImageWordsSent, '\0');
+    for (int i = 0; i < kImageWordsSent; ++i) bytes[i] = char(store.TxImage[camera][i] & 0xFF);
+    return bytes;
+}
+
+class Zep4ctlTransfer : public Zep4ctlInfo {
+protected:
+    test::TempDir dir;
+    QString folder = QString::fromStdString(dir.path().string());
+    QStringList args(const char* command) {
+        QStringList a = Zep4ctlInfo::args("zep4");
+        a[0] = QString::fromLatin1(command);
+        return a;
+    }
+};
+
+}  // namespace
+
+// Transfers run in real time, with the sensor's pauses: one transmit and one receive of one
+// camera and the global image each.
+TEST_F(Zep4ctlTransfer, TransmitSendsTheChosenCameraAndTheStatisticsRequest) {
+    auto store = SetupWithBand(1, 10);
+    Save(*store, dir / "a.zep");
+    const TResult r = RunTool(args("transmit") << "a.zep" << "--cameras" << "2" << "--clear-statistics" << "2,3", folder);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "camera 2 sent\nglobal setup sent\n");
+    EXPECT_EQ(simulator.setupMemory().image(1), WireImage(*store, 1));
+    EXPECT_EQ(simulator.setupMemory().image(4).mid(1681, 4), QByteArray::fromHex("00010100"));
+}
+
+TEST_F(Zep4ctlTransfer, ReceiveReplacesTheChosenCameraInTheBaseSetup) {
+    auto sensor = SetupWithBand(0, 30);
+    ASSERT_TRUE(simulator.setupMemory().setImage(0, WireImage(*sensor, 0)));
+    auto base = SetupWithBand(2, 50);
+    Save(*base, dir / "base.zep");
+    const TResult r = RunTool(args("receive") << "--cameras" << "1" << "--base" << "base.zep" << "--out" << "b.zep", folder);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "camera 1 received\nglobal setup received\n");
+    const auto received = Open(dir / "b.zep");
+    for (int tz = 0; tz < kTimeZones; ++tz) {
+        EXPECT_EQ(0, std::memcmp(&received->camera(tz, 0).Areas, &sensor->camera(tz, 0).Areas, sizeof(TAreaSetup) * kAreas));
+        EXPECT_EQ(0, std::memcmp(&received->camera(tz, 2).Areas, &base->camera(tz, 2).Areas, sizeof(TAreaSetup) * kAreas));
+    }
+}
+
+TEST_F(Zep4ctlTransfer, AFailedReceiveWritesNothing) {
+    sim::TFaultOptions faults;
+    faults.badCheckBlock = 1;
+    simulator.setFaults(faults);
+    const TResult r = RunTool(args("receive") << "--all" << "--out" << "b.zep", folder);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "zep4ctl: Block error!\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.zep"));
+}
+
+TEST_F(Zep4ctlTransfer, WrongCommandLinesAreRefusedBeforeConnecting) {
+    ASSERT_EQ(RunTool({"new", "a.zep"}, folder).exitCode, 0);
+    const QStringList cases[] = {
+        args("receive") << "--out" << "b.zep",
+        args("receive") << "--all" << "--cameras" << "1" << "--out" << "b.zep",
+        args("receive") << "--cameras" << "0" << "--out" << "b.zep",
+        args("receive") << "--cameras" << "1,,2" << "--out" << "b.zep",
+        args("receive") << "--all",
+        args("transmit") << "a.zep" << "--cameras" << "1" << "--clear-statistics" << "5",
+    };
+    for (const QStringList& c : cases) {
+        const TResult r = RunTool(c, folder);
+        EXPECT_EQ(r.exitCode, 2) << c.join(' ').toStdString();
+    }
+    EXPECT_EQ(RunTool(args("transmit") << "missing.zep" << "--all", folder).exitCode, 1);
+    EXPECT_FALSE(simulator.hasClient());
 }

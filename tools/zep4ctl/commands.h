@@ -39,7 +39,7 @@ struct TCommand {
 
 // The setup-file commands: new, check, export, import.
 std::span<const TCommand> SetupFileCommands();
-// The sensor commands: info, encode.
+// The sensor commands: info, encode, receive, transmit.
 std::span<const TCommand> SensorCommands();
 
 // Helpers shared by the commands.

@@ -1,20 +1,25 @@
-// Sensor commands: info (log in and read the firmware version) and encode (the bytes a
-// transmission of one device image carries). They run the same procedure classes as the
-// windows, with the same time-outs.
+// Sensor commands: info (log in and read the firmware version), encode (the bytes a
+// transmission of one device image carries), receive and transmit (the setup transfer).
+// They run the same procedure classes as the windows, with the same time-outs and pauses.
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "commands.h"
 #include "link/device_image.h"
 #include "link/frames.h"
 #include "link/link.h"
 #include "link/login_procedure.h"
+#include "link/transfer_procedures.h"
+#include "camera_word.h"
 #include "setup/file_io.h"
+#include "setup/setup_defaults.h"
 #include "setup/setup_file.h"
 #include "ui/dialogs.h"
 
@@ -151,6 +156,158 @@ int RunEncode(const QCommandLineParser& parser, const QStringList& args) {
     return kExitOk;
 }
 
+// --- receive and transmit ---------------------------------------------------------------
+
+const QCommandLineOption kCameras(QStringLiteral("cameras"),
+                                  QStringLiteral("The cameras, a comma-separated list such as 1,3."),
+                                  QStringLiteral("LIST"));
+const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("The whole setup: all cameras."));
+const QCommandLineOption kBase(QStringLiteral("base"),
+                               QStringLiteral("The setup the received cameras go into (default: a new setup)."),
+                               QStringLiteral("IN.zep"));
+const QCommandLineOption kClearStatistics(QStringLiteral("clear-statistics"),
+                                          QStringLiteral("Ask the sensor to clear the statistics of these cameras."),
+                                          QStringLiteral("LIST"));
+
+// "1,3" -> cameras 1 and 3. Nothing for an empty list, a number outside 1..4 or anything else.
+std::optional<std::array<bool, 4>> ParseCameraList(const QString& text) {
+    std::array<bool, 4> chosen{};
+    const QStringList items = text.split(QLatin1Char(','));
+    for (const QString& item : items) {
+        bool ok = false;
+        const int camera = item.trimmed().toInt(&ok);
+        if (!ok || camera < 1 || camera > 4) return std::nullopt;
+        chosen[camera - 1] = true;
+    }
+    return chosen;
+}
+
+// The cameras of --cameras or --all; writes a usage message and returns nothing when the
+// command line names neither or both, or a list that is wrong.
+std::optional<std::pair<std::array<bool, 4>, bool>> ChosenCameras(const QCommandLineParser& parser) {
+    if (parser.isSet(kCameras) == parser.isSet(kAll)) {
+        Usage("give either --cameras LIST or --all");
+        return std::nullopt;
+    }
+    if (parser.isSet(kAll)) return std::pair(std::array<bool, 4>{}, true);
+    const auto cameras = ParseCameraList(parser.value(kCameras));
+    if (!cameras) {
+        Usage("--cameras must list camera numbers from 1 to 4, such as 1,3");
+        return std::nullopt;
+    }
+    return std::pair(*cameras, false);
+}
+
+// Reads a setup file into a new store; nullptr with the message written when it fails.
+std::unique_ptr<zep4::TSetupStore> LoadSetup(const QString& argument) {
+    std::string error;
+    const auto file = zep4::ReadSetupFile(ToPath(argument), error);
+    if (!file) {
+        Fail(error);
+        return nullptr;
+    }
+    auto store = std::make_unique<zep4::TSetupStore>();
+    std::vector<std::string> warnings;
+    zep4::ApplyImageToStore(*file, *store, warnings);
+    for (const std::string& w : warnings) Warn(w);
+    return store;
+}
+
+std::string ImageName(int image) {
+    return image == zep4::kGlobalImage ? std::string("global setup") : "camera " + std::to_string(image + 1);
+}
+
+// Runs a transfer procedure until it finishes or fails, or the connection goes. Each image
+// completed prints one line "<image> <verb>". Returns the failure's text, empty on success.
+template <typename Procedure>
+std::string RunTransfer(TSession& s, Procedure& procedure, const char* verb, QString (*text)(int),
+                        const std::function<void()>& start) {
+    std::string failure;
+    QEventLoop loop;
+    QObject::connect(&procedure, &Procedure::imageCompleted, &loop,
+                     [&](int image) { std::cout << ImageName(image) << " " << verb << std::endl; });
+    QObject::connect(&procedure, &Procedure::finished, &loop, [&] { loop.quit(); });
+    QObject::connect(&procedure, &Procedure::failed, &loop, [&](typename Procedure::Failure f) {
+        failure = text(zep4::StatusLine(f)).toStdString();
+        loop.quit();
+    });
+    QObject::connect(&procedure, &Procedure::nothingChosen, &loop, [&] {
+        failure = "no camera chosen";
+        loop.quit();
+    });
+    QObject::connect(&s.link, &zep4::TLink::disconnected, &loop, [&] {
+        failure = "the sensor closed the connection";
+        loop.quit();
+    });
+    QObject::connect(&s.link, &zep4::TLink::socketError, &loop, [&](int, const QString&) {
+        failure = "connection failed: " + s.link.ClientSocket1.errorString().toStdString();
+        loop.quit();
+    });
+    // Started from the running loop, so that an outcome signalled at once still ends it.
+    QTimer::singleShot(0, &loop, start);
+    loop.exec();
+    return failure;
+}
+
+int RunReceive(const QCommandLineParser& parser, const QStringList&) {
+    if (int bad = CheckConnectionOptions(parser)) return bad;
+    const auto chosen = ChosenCameras(parser);
+    if (!chosen) return kExitUsage;
+    if (!parser.isSet(kOut)) return Usage("--out OUT.zep is required");
+
+    std::unique_ptr<zep4::TSetupStore> store;
+    if (parser.isSet(kBase)) {
+        store = LoadSetup(parser.value(kBase));
+        if (!store) return kExitFailure;
+    } else {
+        store = std::make_unique<zep4::TSetupStore>();
+        std::error_code ec;
+        const std::filesystem::path here = std::filesystem::current_path(ec);
+        zep4::ResetSetupRecords(*store, ec ? std::string() : CameraWordFromLanguageIni(here));
+    }
+
+    TSession s;
+    if (const std::string failure = Open(s, parser); !failure.empty()) return Fail(failure);
+    zep4::TReceiveProcedure receive(s.link, *store);
+    receive.receiveWindowShown = true;
+    const std::string failure = RunTransfer(s, receive, "received", zep4::ReceiveBuiltinText,
+                                            [&] { receive.startReceive(chosen->first, chosen->second); });
+    receive.receiveWindowShown = false;
+    s.link.closeSocket();
+    // A failed receive writes nothing: what was received is incomplete.
+    if (!failure.empty()) return Fail(failure);
+
+    std::string error;
+    if (!zep4::SaveSetupFile(ToPath(parser.value(kOut)), *store, zep4::MakeSaveHeader(zep4::LocalTimeNow()), error))
+        return Fail(error);
+    return kExitOk;
+}
+
+int RunTransmit(const QCommandLineParser& parser, const QStringList& args) {
+    if (int bad = CheckConnectionOptions(parser)) return bad;
+    const auto chosen = ChosenCameras(parser);
+    if (!chosen) return kExitUsage;
+    std::array<bool, 4> clear{};
+    if (parser.isSet(kClearStatistics)) {
+        const auto list = ParseCameraList(parser.value(kClearStatistics));
+        if (!list) return Usage("--clear-statistics must list camera numbers from 1 to 4, such as 2,4");
+        clear = *list;
+    }
+    const auto store = LoadSetup(args[0]);
+    if (!store) return kExitFailure;
+
+    TSession s;
+    if (const std::string failure = Open(s, parser); !failure.empty()) return Fail(failure);
+    zep4::TTransmitProcedure transmit(s.link, *store);
+    transmit.sendWindowShown = true;
+    const std::string failure = RunTransfer(s, transmit, "sent", zep4::TransmitBuiltinText,
+                                            [&] { transmit.startTransmit(chosen->first, chosen->second, clear); });
+    transmit.sendWindowShown = false;
+    s.link.closeSocket();
+    if (!failure.empty()) return Fail(failure);
+    return kExitOk;
+}
+
 const TCommand kCommands[] = {
     {QStringLiteral("info"), {}, QStringLiteral("Log in to a sensor and print its firmware version."),
      AddConnectionOptions, RunInfo},
@@ -162,6 +319,26 @@ const TCommand kCommands[] = {
          p.addOption(kOut);
      },
      RunEncode},
+    {QStringLiteral("receive"), {},
+     QStringLiteral("Receive the setup of chosen cameras, or the whole setup, from a sensor into a setup file."),
+     [](QCommandLineParser& p) {
+         AddConnectionOptions(p);
+         p.addOption(kCameras);
+         p.addOption(kAll);
+         p.addOption(kOut);
+         p.addOption(kBase);
+     },
+     RunReceive},
+    {QStringLiteral("transmit"),
+     {{QStringLiteral("IN.zep"), QStringLiteral("The setup file to send.")}},
+     QStringLiteral("Send the setup of chosen cameras, or the whole setup, to a sensor."),
+     [](QCommandLineParser& p) {
+         AddConnectionOptions(p);
+         p.addOption(kCameras);
+         p.addOption(kAll);
+         p.addOption(kClearStatistics);
+     },
+     RunTransmit},
 };
 
 }  // namespace
