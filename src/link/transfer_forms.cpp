@@ -62,6 +62,8 @@ void TTransferForm::buildControls(QPushButton* cameraSetup, QPushButton* wholeSe
         QPushButton* b = button(this, QStringLiteral("FlatSpeedButton%1").arg(c + 1), QString::number(c + 1));
         b->setCheckable(true);
         b->setFixedWidth(40);
+        // A chosen camera must be plain to see at a glance.
+        b->setStyleSheet(QStringLiteral("QPushButton:checked { background: #2f6fc9; color: white; font-weight: bold; }"));
         connect(b, &QPushButton::clicked, this, &TTransferForm::FlatSpeedButton1Click);
         cameras->addWidget(b);
         cameraButtons_[c] = b;

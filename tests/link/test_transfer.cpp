@@ -19,6 +19,8 @@
 #include "link/transfer_forms.h"
 #include "link/transfer_procedures.h"
 #include "scripted_dialogs.h"
+#include "test_support.h"
+#include "screenshot.h"
 #include "sensor_simulator.h"
 #include "setup/setup_defaults.h"
 #include "setup/setup_store.h"
@@ -577,6 +579,12 @@ class TransferFormTest : public TransferTest {
 protected:
     TLanguage language{dialogs};
 
+    void SetUp() override {
+        TransferTest::SetUp();
+        // The shipped English texts, as a user sees the windows.
+        ASSERT_TRUE(language.load(test::sourceDir() / "lang" / "English.txt", nullptr));
+    }
+
     template <typename T = QPushButton>
     static T* child(QWidget* form, const char* name) {
         T* w = form->findChild<T*>(QString::fromLatin1(name));
@@ -609,6 +617,7 @@ TEST_F(TransferFormTest, SendWindowShowsProgressAndSuccessThenClosesItself) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.progressValue() == 5; }));
     EXPECT_EQ(form.statusText(), form.text(15) + "1");
     EXPECT_EQ(store->Global.ClearStatistics[2], 1);
+    test::saveScreenshot(&form, QStringLiteral("send_progress"));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.frames.size() == 7; }));
     peer.responder = TransferPeer::acknowledgeAll;
@@ -616,6 +625,7 @@ TEST_F(TransferFormTest, SendWindowShowsProgressAndSuccessThenClosesItself) {
     peer.send(TransferPeer::ack(0x53));  // the answer the sensor held back
     ASSERT_TRUE(finished.wait(5000)) << form.statusText().toStdString() << " " << Sequence(peer.frames);
     EXPECT_EQ(form.statusText(), form.text(17));
+    test::saveScreenshot(&form, QStringLiteral("send_done"));
     EXPECT_EQ(form.progressValue(), 0);
     EXPECT_TRUE(form.Timer2.isActive());
     EXPECT_EQ(form.Timer2.interval(), 1500);
@@ -650,11 +660,25 @@ TEST_F(TransferFormTest, ReceiveWindowShowsTheReceivedSetupAndClosesItself) {
     auto source = DefaultStore();
     Scribble(*source);
     sensor.images[0] = WireImage(*source, 0);
-    readoutFrom(sensor);
+    // Block 9 is held back for a moment: the window shows how far it got.
+    bool held = false;
+    peer.responder = [&](const QByteArray& frame, int) {
+        if (sensor.image == 0 && sensor.next == 10 && !held) {
+            held = true;
+            return QByteArray();
+        }
+        return sensor(frame);
+    };
     QSignalSpy finished(&form.procedure(), &TReceiveProcedure::finished);
     click(&form, "FlatSpeedButton7");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held; }));
+    EXPECT_EQ(form.progressValue(), 9);
+    EXPECT_EQ(form.statusText(), form.text(12) + "1");
+    test::saveScreenshot(&form, QStringLiteral("receive_progress"));
+    peer.send(sensor(ScriptedPeer::bytes({0x1B, 0x6C, 0x06, 0x00, 0x00, 0x71})));
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_EQ(form.statusText(), form.text(16));
+    test::saveScreenshot(&form, QStringLiteral("receive_done"));
     EXPECT_EQ(0, std::memcmp(&store->camera(1, 0).Areas[2].Cells, &source->camera(1, 0).Areas[2].Cells, sizeof(TCellGrid)));
     EXPECT_TRUE(form.Timer4.isActive());
     EXPECT_EQ(form.Timer4.interval(), 600);
