@@ -3,6 +3,7 @@
 #include "app/init_form.h"
 #include "ui/language.h"
 #include "app/main_window.h"
+#include "editor/draw_form.h"
 #include "link/net_form.h"
 #include "link/transfer_forms.h"
 
@@ -20,6 +21,8 @@ TAppContext::TAppContext(TDialogs& dialogs, const std::filesystem::path& startDi
     netForm_ = new TNetForm(main.link(), dialogs_, *language_,
                             [&main] { return std::filesystem::path(main.store().StartDirectory); }, &main);
     main.setConnectionManager(netForm_);
+    drawForm_ = new TDrawForm(main.store(), dialogs_, *language_);
+    main.setEditor(drawForm_);
     initForm_ = new TInitForm(*form1_, *language_, dialogs_, startDirectory);
 }
 

@@ -8,6 +8,7 @@
 namespace zep4 {
 
 class TDialogs;
+class TDrawForm;
 class TForm1;
 class TInitForm;
 class TLanguage;
@@ -26,6 +27,7 @@ public:
     TNetForm& netForm() { return *netForm_; }
     TSendForm& sendForm() { return *sendForm_; }
     TReceiveForm& receiveForm() { return *receiveForm_; }
+    TDrawForm& drawForm() { return *drawForm_; }
 
 private:
     TDialogs& dialogs_;
@@ -34,6 +36,7 @@ private:
     TSendForm* sendForm_ = nullptr;     // these are owned by the main window
     TReceiveForm* receiveForm_ = nullptr;
     TNetForm* netForm_ = nullptr;
+    TDrawForm* drawForm_ = nullptr;  // owned by the main window's document area
     TInitForm* initForm_ = nullptr;  // owned by the main window
 };
 

@@ -1,11 +1,14 @@
 #include "app/main_window.h"
 
+#include "editor/draw_form.h"
+
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -321,7 +324,10 @@ void TForm1::SavePicture() {
     auto chosen = askForFile(true, kPictureFilters, kBitmapFilter, QStringLiteral("bmp"));
     if (!chosen) return;
 
-    const TPicture& picture = store_->CameraPicture[store_->CurrentCamera];
+    // The editor's picture is what the user sees (a live picture too); without the editor the
+    // current camera's stored picture.
+    const TPicture picture =
+        editor_ ? FromQImage(editor_->picture(), kPictureWidth, kPictureHeight) : store_->CameraPicture[store_->CurrentCamera];
     std::string error;
     bool ok = false;
     try {
@@ -405,12 +411,41 @@ void TForm1::setTransferWindows(TSendForm* send, TReceiveForm* receive) {
     }
 }
 
-// A running live picture is stopped before either transfer window opens (with the editor).
+void TForm1::setEditor(TDrawForm* editor) {
+    editor_ = editor;
+    if (!editor) return;
+    editorWindow_ = mdiArea_->addSubWindow(editor, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    editorWindow_->setObjectName(QStringLiteral("DrawFormWindow"));
+    // Closing the editor's frame hides it; the "Editor" command brings it back.
+    editorWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(this, &TForm1::setupReset, editor, &TDrawForm::ResetEditor);
+    connect(this, &TForm1::setupReplaced, editor, &TDrawForm::ShowOpenedSetup);
+    connect(this, &TForm1::setupReceived, editor, &TDrawForm::ShowChangedSetup);
+    connect(this, &TForm1::pictureLoaded, editor, &TDrawForm::PictureLoaded);
+    setCommandEnabled(QStringLiteral("MenuEditor"), true);
+    connect(menuAction(QStringLiteral("MenuEditor")), &QAction::triggered, this, &TForm1::EditorClick);
+    editorWindow_->move(0, 0);
+    editorWindow_->show();
+}
+
+void TForm1::EditorClick() {
+    if (!editor_) return;
+    editor_->show();
+    editorWindow_->showNormal();
+    editorWindow_->setFocus();
+}
+
+void TForm1::stopLivePicture() {
+    if (editor_) editor_->StopLivePicture();
+}
+
 void TForm1::ReceiveSetupClick() {
+    stopLivePicture();
     if (receiveForm_) receiveForm_->exec();
 }
 
 void TForm1::TransmitSetupClick() {
+    stopLivePicture();
     if (sendForm_) sendForm_->exec();
 }
 

@@ -14,12 +14,14 @@
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 
 namespace zep4 {
 
 class TDialogs;
+class TDrawForm;
 class TLanguage;
 class TLink;
 class TNetForm;
@@ -37,6 +39,10 @@ public:
     // The windows the main window opens, handed over by the application context.
     void setConnectionManager(TNetForm* form);
     void setTransferWindows(TSendForm* send, TReceiveForm* receive);
+    // The area editor becomes the one document window; the store's changes reach it through
+    // the signals below.
+    void setEditor(TDrawForm* editor);
+    TDrawForm* editor() const { return editor_; }
     TLanguage& language() { return language_; }
     TDialogs& dialogs() { return dialogs_; }
     QMdiArea* mdiArea() const { return mdiArea_; }
@@ -72,6 +78,7 @@ public slots:
     void ReceiveSetupClick();
     void TransmitSetupClick();
     void ToolButton17Click(); // Disconnect
+    void EditorClick();       // the editor back to its regular size
     void Timer3Timer();       // keep-alive
 
 signals:
@@ -97,6 +104,8 @@ private:
     QAction* addCommand(QMenu* menu, const char* objectName, const QString& caption);
     QToolButton* addToolButton(const char* objectName, QAction* command, int icon, const QString& caption = {});
     void showError(const QString& text);
+    // Ends a running live picture before a window opens that talks to the sensor.
+    void stopLivePicture();
     // A file dialog that starts in the start directory.
     std::optional<FileDialogResult> askForFile(bool save, const QStringList& filters, int filterIndex,
                                                const QString& defaultSuffix);
@@ -109,6 +118,8 @@ private:
     TNetForm* netForm_ = nullptr;
     TSendForm* sendForm_ = nullptr;
     TReceiveForm* receiveForm_ = nullptr;
+    TDrawForm* editor_ = nullptr;
+    QMdiSubWindow* editorWindow_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[2] = {nullptr, nullptr};
     std::map<QString, QAction*> commands_;

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QToolButton>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +15,7 @@
 #include "app/app_context.h"
 #include "ui/language.h"
 #include "app/main_window.h"
+#include "editor/draw_form.h"
 #include "i18n/language_file.h"
 #include "scripted_dialogs.h"
 #include "setup/jpeg_codec.h"
@@ -106,13 +110,37 @@ TEST_F(MainWindowTest, MissingLanguageFileIsReported) {
 
 TEST_F(MainWindowTest, CommandsOfWindowsStillToComeAreDisabled) {
     startWith("English.txt");
-    for (const char* name : {"MenuEditor", "MenuPassword", "MenuPreview"})
+    for (const char* name : {"MenuPassword", "MenuPreview"})
         EXPECT_FALSE(form().menuAction(name)->isEnabled()) << name;
     EXPECT_FALSE(form().findChild<QToolButton*>("ToolButton8")->isEnabled());
     for (const char* name : {"MenuOpen", "MenuSave", "MenuSavePicture", "MenuLoadPicture", "MenuReset", "MenuLanguage"})
         EXPECT_TRUE(form().menuAction(name)->isEnabled()) << name;
     form().setCommandEnabled("MenuPreview", true);
     EXPECT_TRUE(form().findChild<QToolButton*>("ToolButton8")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheEditorIsTheDocumentWindowAndShowsWhatTheStoreReceives) {
+    startWith("English.txt");
+    ASSERT_EQ(form().mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow* frame = form().mdiArea()->subWindowList().first();
+    EXPECT_EQ(frame->widget(), &context->drawForm());
+    EXPECT_TRUE(form().menuAction("MenuEditor")->isEnabled());
+
+    // The editor comes back from minimized, and from closed, with the "Editor" command.
+    form().show();
+    frame->showMinimized();
+    form().menuAction("MenuEditor")->trigger();
+    EXPECT_FALSE(frame->isMinimized());
+    frame->close();
+    form().menuAction("MenuEditor")->trigger();
+    EXPECT_TRUE(frame->isVisible());
+
+    // A received setup (the receive window closed) shows the new camera names.
+    std::strcpy(store().camera(0, 1).CameraName, "Gate");
+    emit form().setupReceived();
+    auto* cameras = context->drawForm().findChild<QListWidget*>("ListBox1");
+    ASSERT_NE(cameras, nullptr);
+    EXPECT_TRUE(cameras->item(1)->text().contains("Gate")) << cameras->item(1)->text().toStdString();
 }
 
 TEST_F(MainWindowTest, ResetAsksFirstAndAbortKeepsTheSetup) {
