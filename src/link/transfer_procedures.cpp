@@ -248,13 +248,16 @@ void TReceiveProcedure::onReceiveReply() {
             return fail(Failure::BlockError);
         Timer1.stop();
         link_.replyLength = 0;
+        // Only a block that follows another completes the image: a first block numbered 16
+        // is stored like any other.
+        const bool followsABlock = transferState == 3;
         transferState = 3;
         blockNumber = number;
         emit progress(blockNumber);
         TDeviceImage& image = currentImage == kGlobalImage ? store_.RxGlobalImage : store_.RxImage[currentImage];
         for (size_t k = 0; k < kBlockWords; ++k) image[blockNumber * kBlockWords + k] = r[8 + k];
         requestStep();
-        if (blockNumber == kLastBlock) completeImage();
+        if (followsABlock && blockNumber == kLastBlock) completeImage();
         return;
     }
     case 4:

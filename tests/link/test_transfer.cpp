@@ -353,6 +353,20 @@ TEST_F(TransferTest, ABlockIsStoredWhereItsNumberSays) {
     receive.resetReceive();
 }
 
+TEST_F(TransferTest, AFirstBlockNumbered16DoesNotCompleteTheImage) {
+    receive.receiveWindowShown = true;
+    peer.responder = [](const QByteArray& frame, int) {
+        return uint8_t(frame[1]) == 0x6B ? TransferPeer::block(1, 16, {}) : QByteArray();
+    };
+    QSignalSpy completed(&receive, &TReceiveProcedure::imageCompleted);
+    receive.startReceive({true, false, false, false}, false);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return peer.frames.size() == 2; }));
+    EXPECT_EQ(Sequence(peer.frames), "k1 l");
+    EXPECT_EQ(completed.count(), 0);
+    EXPECT_EQ(receive.transferState, 3);
+    receive.resetReceive();
+}
+
 TEST_F(TransferTest, BadBlocksAreBlockErrorsAndNeverStored) {
     struct Case {
         const char* what;

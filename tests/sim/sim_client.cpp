@@ -2,6 +2,10 @@
 
 #include <QTest>
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
 namespace zep4::sim::test {
 
 QByteArray Hex(const char* text) { return QByteArray::fromHex(QByteArray(text)); }
@@ -16,6 +20,53 @@ QByteArray LoginBytes(const QByteArray& password, int lengthByte, char filler) {
 }
 
 QByteArray LoginBytes(const QByteArray& password) { return LoginBytes(password, int(password.size())); }
+
+namespace {
+
+// The header an expected reply stands for, and its whole length.
+QByteArray ExpectedHead(const std::string& expected, qsizetype& length) {
+    int image = 0;
+    int block = 0;
+    if (std::sscanf(expected.c_str(), "block %d %d", &image, &block) == 2) {
+        length = kBlockFrameLength;
+        return Hex(kSensorBlockHead) + char(image) + char(block);
+    }
+    if (expected == "version") {
+        length = kVersionReplyLength;
+        return Hex(kVersionReplyHead);
+    }
+    const QByteArray bytes = Hex(expected.c_str());
+    length = bytes.size();
+    return bytes;
+}
+
+}  // namespace
+
+void ExpectFrames(const QByteArray& received, const std::vector<std::string>& expected) {
+    qsizetype at = 0;
+    for (const std::string& e : expected) {
+        SCOPED_TRACE(e);
+        qsizetype length = 0;
+        const QByteArray head = ExpectedHead(e, length);
+        EXPECT_EQ(received.mid(at, head.size()).toHex(' '), head.toHex(' '));
+        at += length;
+    }
+    EXPECT_EQ(received.size(), at) << "other bytes than the replies expected";
+}
+
+qsizetype FramesLength(const std::vector<std::string>& expected) {
+    qsizetype n = 0;
+    for (const std::string& e : expected) {
+        qsizetype length = 0;
+        ExpectedHead(e, length);
+        n += length;
+    }
+    return n;
+}
+
+std::string BlockText(int imageByte, int block) {
+    return "block " + std::to_string(imageByte) + " " + std::to_string(block);
+}
 
 TSimClient::TSimClient() {
     QObject::connect(&socket, &QTcpSocket::readyRead, [this] {

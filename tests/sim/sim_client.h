@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QTcpSocket>
 
+#include <string>
 #include <vector>
 
 namespace zep4::sim::test {
@@ -25,6 +26,19 @@ inline const char* const kLoginNak = "1B 30 15 00 00 3E";
 inline const char* const kVersionNak = "1B 32 15 00 00 3C";
 inline const char* const kVersionReplyHead = "1B 32 06 00 00 2F";
 constexpr qsizetype kVersionReplyLength = 73;
+// The header of every setup block the sensor sends, before the image byte and block number.
+inline const char* const kSensorBlockHead = "1B 6C 00 82 00 F5";
+constexpr qsizetype kBlockFrameLength = 1032;
+
+// Checks `received` against the expected replies in order, and that nothing else came:
+// "version" stands for a 73-byte version reply (checked by its first 6 bytes), "block I B"
+// for a 1032-byte setup block of image byte I numbered B (checked by its first 8 bytes),
+// anything else is the reply in hexadecimal.
+void ExpectFrames(const QByteArray& received, const std::vector<std::string>& expected);
+// The number of bytes those replies come to.
+qsizetype FramesLength(const std::vector<std::string>& expected);
+// "block 3 5"
+std::string BlockText(int imageByte, int block);
 
 class TSimClient {
 public:

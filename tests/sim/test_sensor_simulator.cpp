@@ -18,12 +18,13 @@
 namespace zep4::sim {
 namespace {
 
+using test::ExpectFrames;
+using test::FramesLength;
 using test::Hex;
 using test::kLoginAck;
 using test::kLoginNak;
 using test::kVersionNak;
 using test::kVersionQuery;
-using test::kVersionReplyHead;
 using test::kVersionReplyLength;
 using test::LoginBytes;
 using test::TSimClient;
@@ -56,31 +57,6 @@ protected:
     TSensorSimulator sim;
     qint64 simRead = 0;
 };
-
-// Checks `received` against a list of expected replies in order; "version" stands for a
-// 73-byte version reply, anything else is the reply in hexadecimal.
-void ExpectReplies(const QByteArray& received, const std::vector<std::string>& expected) {
-    qsizetype at = 0;
-    for (const std::string& e : expected) {
-        SCOPED_TRACE(e);
-        if (e == "version") {
-            ASSERT_GE(received.size(), at + kVersionReplyLength);
-            EXPECT_EQ(received.mid(at, 6).toHex(' '), Hex(kVersionReplyHead).toHex(' '));
-            at += kVersionReplyLength;
-        } else {
-            const QByteArray bytes = Hex(e.c_str());
-            EXPECT_EQ(received.mid(at, bytes.size()).toHex(' '), bytes.toHex(' '));
-            at += bytes.size();
-        }
-    }
-    EXPECT_EQ(received.size(), at) << "more bytes than the replies expected";
-}
-
-qsizetype RepliesLength(const std::vector<std::string>& expected) {
-    qsizetype n = 0;
-    for (const std::string& e : expected) n += e == "version" ? kVersionReplyLength : Hex(e.c_str()).size();
-    return n;
-}
 
 TEST_F(SensorSimulator, LoginComparesThePasswordAndItsLength) {
     struct TCase {
@@ -120,11 +96,11 @@ TEST_F(SensorSimulator, LoginComparesThePasswordAndItsLength) {
         if (c.accepted) {
             client->send(Hex(kVersionQuery));
             ASSERT_TRUE(client->waitForBytes(kVersionReplyLength));
-            ExpectReplies(client->received, {"version"});
+            ExpectFrames(client->received, {"version"});
         } else {
             client->send(Hex(kVersionQuery) + LoginBytes(c.configured) + Hex(kVersionQuery));
             ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-            ExpectReplies(client->received, {kLoginAck, "version"});
+            ExpectFrames(client->received, {kLoginAck, "version"});
         }
     }
 }
@@ -146,7 +122,7 @@ TEST_F(SensorSimulator, VersionReplyCarriesTheVersionAndReleaseData) {
         auto client = Connect();
         client->send(kLoginZep4 + Hex(kVersionQuery));
         ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-        ExpectReplies(client->received, {kLoginAck, "version"});
+        ExpectFrames(client->received, {kLoginAck, "version"});
         const QByteArray reply = client->received.mid(6);
         EXPECT_EQ(reply.mid(11, 5), c.versionText);
         EXPECT_EQ(reply.mid(70, 3).toHex(' '), Hex(c.serialBytes).toHex(' '));
@@ -159,7 +135,7 @@ TEST_F(SensorSimulator, RequestsBeforeTheLoginAreIgnored) {
     auto client = Connect();
     client->send(Hex(kVersionQuery) + "Pic10" + Hex("1B 40 00 00 00 5B") + kLoginZep4 + Hex(kVersionQuery));
     ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-    ExpectReplies(client->received, {kLoginAck, "version"});
+    ExpectFrames(client->received, {kLoginAck, "version"});
 }
 
 TEST_F(SensorSimulator, RequestsInPiecesAndBackToBack) {
@@ -175,7 +151,7 @@ TEST_F(SensorSimulator, RequestsInPiecesAndBackToBack) {
     ASSERT_TRUE(SendAndWaitHandled(*client, three.left(14)));
     client->send(three.mid(14));
     ASSERT_TRUE(client->waitForBytes(6 + 3 * kVersionReplyLength));
-    ExpectReplies(client->received, {kLoginAck, "version", "version", "version"});
+    ExpectFrames(client->received, {kLoginAck, "version", "version", "version"});
 }
 
 TEST_F(SensorSimulator, KeepAliveAndUnrecognisedBytesGetNoReply) {
@@ -189,7 +165,7 @@ TEST_F(SensorSimulator, KeepAliveAndUnrecognisedBytesGetNoReply) {
     ASSERT_TRUE(SendAndWaitHandled(*client, garbage));
     client->send(Hex(kVersionQuery));
     ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-    ExpectReplies(client->received, {kLoginAck, "version"});
+    ExpectFrames(client->received, {kLoginAck, "version"});
 }
 
 TEST_F(SensorSimulator, SplitSendsEveryReplyInPieces) {
@@ -206,7 +182,7 @@ TEST_F(SensorSimulator, SplitSendsEveryReplyInPieces) {
     SetFaults(faults);
     client->send(Hex(kVersionQuery));
     ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-    ExpectReplies(client->received, {kLoginAck, "version"});
+    ExpectFrames(client->received, {kLoginAck, "version"});
     EXPECT_GT(client->reads.size(), 3u);
 }
 
@@ -221,7 +197,7 @@ TEST_F(SensorSimulator, DelayHoldsEveryReplyAndKeepsTheirOrder) {
     ASSERT_TRUE(client->waitForBytes(1));
     EXPECT_GE(clock.elapsed(), 150);
     ASSERT_TRUE(client->waitForBytes(6 + kVersionReplyLength));
-    ExpectReplies(client->received, {kLoginAck, "version"});
+    ExpectFrames(client->received, {kLoginAck, "version"});
 }
 
 TEST_F(SensorSimulator, RefuseAnswersTheNthRequestNegatively) {
@@ -246,8 +222,8 @@ TEST_F(SensorSimulator, RefuseAnswersTheNthRequestNegatively) {
         SetFaults(faults);
         auto client = Connect();
         client->send(c.requests);
-        ASSERT_TRUE(client->waitForBytes(RepliesLength(c.replies)));
-        ExpectReplies(client->received, c.replies);
+        ASSERT_TRUE(client->waitForBytes(FramesLength(c.replies)));
+        ExpectFrames(client->received, c.replies);
     }
 }
 
@@ -271,7 +247,7 @@ TEST_F(SensorSimulator, SilentAfterAndCloseAfter) {
         auto client = Connect();
         client->send(requests);
         ASSERT_TRUE(client->waitForDisconnected());
-        ExpectReplies(client->received, c.replies);
+        ExpectFrames(client->received, c.replies);
     }
     // Requests count per connection: a new client logs in again as request 1.
     TFaultOptions faults;
@@ -282,7 +258,7 @@ TEST_F(SensorSimulator, SilentAfterAndCloseAfter) {
     ASSERT_TRUE(client->waitForBytes(6));
     client->send(Hex(kVersionQuery));
     ASSERT_TRUE(client->waitForDisconnected());
-    ExpectReplies(client->received, {kLoginAck});
+    ExpectFrames(client->received, {kLoginAck});
 }
 
 TEST_F(SensorSimulator, SecondClientWaitsUntilTheFirstLeaves) {
@@ -297,7 +273,7 @@ TEST_F(SensorSimulator, SecondClientWaitsUntilTheFirstLeaves) {
     EXPECT_TRUE(second->received.isEmpty());
     first->socket.disconnectFromHost();
     ASSERT_TRUE(second->waitForBytes(6));
-    ExpectReplies(second->received, {kLoginAck});
+    ExpectFrames(second->received, {kLoginAck});
 }
 
 TEST_F(SensorSimulator, ExchangesRegisteredLaterGetTheFaultsToo) {
@@ -318,8 +294,8 @@ TEST_F(SensorSimulator, ExchangesRegisteredLaterGetTheFaultsToo) {
     client->send(kLoginZep4 + read + read);
     const std::vector<std::string> replies{kLoginAck, "1B 40 06 00 00 5D 0A 1E 11 03 09 0C 14 F7",
                                            "1B 40 15 00 00 4E"};
-    ASSERT_TRUE(client->waitForBytes(RepliesLength(replies)));
-    ExpectReplies(client->received, replies);
+    ASSERT_TRUE(client->waitForBytes(FramesLength(replies)));
+    ExpectFrames(client->received, replies);
 }
 
 TEST_F(SensorSimulator, VerboseNamesEveryFrameAndReply) {

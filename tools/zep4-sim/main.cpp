@@ -110,6 +110,16 @@ int main(int argc, char** argv) {
                   << "\" is written at the end of the first transmission" << std::endl;
     const int status = app.exec();
     simulator.close();
+    // Blocks of a transmission that never reached its end frame are still what the sensor
+    // holds; a restarted simulator must hold them too.
+    if (simulator.setupMemory().unsaved() && !options.stateFile.isEmpty()) {
+        if (simulator.saveState(error)) {
+            if (options.verbose) std::cout << "setup images written to " << options.stateFile.toStdString() << std::endl;
+        } else {
+            std::cerr << "zep4-sim: warning: the setup images could not be written to the state file \""
+                      << options.stateFile.toStdString() << "\": " << error.toStdString() << std::endl;
+        }
+    }
     if (options.verbose) std::cout << "zep4-sim stopped" << std::endl;
     return status;
 }

@@ -181,7 +181,8 @@ public:
     // stay as they were, and the next save would replace the file.
     TStateLoad loadState(QString& error);
     // Writes the setup memory to options().stateFile; true without writing when none is set.
-    // The setup exchanges call it at the end of a transfer that stored blocks.
+    // The setup exchanges call it at the end of a transfer that stored blocks, and zep4-sim
+    // once more when it ends with blocks not yet written.
     bool saveState(QString& error);
 
     bool hasClient() const { return bool(current_); }

@@ -93,7 +93,7 @@ TSimulatorCommandLine::TSimulatorCommandLine()
                        QStringLiteral("n:b")),
       state(QStringLiteral("state"),
             QStringLiteral("Keep the setup images in this file: read at start, written at the end of every "
-                           "transmission."),
+                           "transmission and when the simulator ends."),
             QStringLiteral("file")),
       verbose(QStringList{QStringLiteral("v"), QStringLiteral("verbose")},
               QStringLiteral("Print every frame received and every reply sent.")) {}
