@@ -157,7 +157,8 @@ TEST_F(NetFormTest, ConnectsToTheSimulatorLogsInAndCloses) {
 
 TEST_F(NetFormTest, InvalidAddressWithANameServerGoesToTheNameServer) {
     open();
-    typeTarget("10.0.0.256", QString::number(simulator.port()), "localhost");
+    // The name server field is looked up as a host name; a dotted address needs no hosts file.
+    typeTarget("10.0.0.256", QString::number(simulator.port()), "127.0.0.1");
     QSignalSpy connected(&simulator, &sim::TSensorSimulator::clientConnected);
     connectWith("zep4");
     ASSERT_TRUE(connected.wait(5000));
