@@ -10,9 +10,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
@@ -82,6 +84,8 @@ TForm1::TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent)
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
     mdiArea_->setBackground(kInfoBackground);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
 
     buildMenus();
@@ -426,6 +430,26 @@ void TForm1::setEditor(TDrawForm* editor) {
     connect(menuAction(QStringLiteral("MenuEditor")), &QAction::triggered, this, &TForm1::EditorClick);
     editorWindow_->move(0, 0);
     editorWindow_->show();
+    fitEditor();
+}
+
+void TForm1::fitEditor() {
+    // The tool bar is taller than the designed one, so the designed client area would cut
+    // off the editor's bottom bar: the window grows to hold the whole editor, within the
+    // screen. On a smaller screen the document area scrolls instead.
+    editorWindow_->adjustSize();
+    const QSize frame = editorWindow_->size();
+    int height = menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + frame.height() + 4;
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("ToolBar1"))) height += bar->sizeHint().height();
+    int width = std::max(this->width(), frame.width() + 4);
+    height = std::max(this->height(), height);
+    if (const QScreen* s = screen()) {
+        const QRect available = s->availableGeometry();
+        // Room for the window's own title bar and border.
+        width = std::min(width, available.width());
+        height = std::min(height, available.height() - 40);
+    }
+    setFixedSize(width, height);
 }
 
 void TForm1::EditorClick() {

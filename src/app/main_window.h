@@ -106,6 +106,7 @@ private:
     void showError(const QString& text);
     // Ends a running live picture before a window opens that talks to the sensor.
     void stopLivePicture();
+    void fitEditor();
     // A file dialog that starts in the start directory.
     std::optional<FileDialogResult> askForFile(bool save, const QStringList& filters, int filterIndex,
                                                const QString& defaultSuffix);
