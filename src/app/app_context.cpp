@@ -4,6 +4,7 @@
 #include "ui/language.h"
 #include "app/main_window.h"
 #include "editor/draw_form.h"
+#include "editor/picture_stream.h"
 #include "link/net_form.h"
 #include "link/transfer_forms.h"
 
@@ -22,6 +23,8 @@ TAppContext::TAppContext(TDialogs& dialogs, const std::filesystem::path& startDi
                             [&main] { return std::filesystem::path(main.store().StartDirectory); }, &main);
     main.setConnectionManager(netForm_);
     drawForm_ = new TDrawForm(main.store(), dialogs_, *language_);
+    // The live picture stream registers with the link's dispatcher; the editor drives it.
+    drawForm_->setPictureStream(new TPictureStream(main.link(), &main));
     main.setEditor(drawForm_);
     initForm_ = new TInitForm(*form1_, *language_, dialogs_, startDirectory);
 }

@@ -60,6 +60,8 @@ std::vector<TTextEntry> mainWindowTexts() {
     t.push_back({49, {}, T::Message, 0, 0, QStringLiteral("Do you really want to quit the program?")});
     t.push_back({50, "ToolButton17", T::Hint});
     t.push_back({51, {}, T::Message, 0, 0, QStringLiteral("ZEP-4")});
+    t.push_back({52, "MenuUndo", T::Caption});
+    t.push_back({53, "MenuRedo", T::Caption});
     return t;
 }
 
@@ -135,7 +137,13 @@ TForm1::TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent)
     connect(&language_, &TLanguage::applied, this, &TForm1::applyTitle);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The link is a member and dies before the child windows and procedures that hold on to
+    // it. Silenced first, a socket closed on the way out reports nothing to windows that are
+    // half gone; the children touch the link no more once it has stopped reporting.
+    QObject::disconnect(&link_->ClientSocket1, nullptr, nullptr, nullptr);
+    QObject::disconnect(link_.get(), nullptr, nullptr, nullptr);
+}
 
 QAction* TForm1::addCommand(QMenu* menu, const char* objectName, const QString& caption) {
     QAction* action = menu->addAction(caption);
@@ -164,6 +172,11 @@ void TForm1::buildMenus() {
     commands_["MenuSave"]->setShortcut(QKeySequence::Save);
 
     QMenu* edit = menu("MenuEdit", tr("&Edit"));
+    // Undo and redo act on the area editor's history; the editor leaves these keys to them.
+    addCommand(edit, "MenuUndo", tr("Undo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addCommand(edit, "MenuRedo", tr("Redo"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
     addCommand(edit, "MenuEditTimeZones", tr("Edit time zones"))->setCheckable(true);
     addCommand(edit, "MenuCopySetup", tr("Copy setup data"));
 
@@ -192,7 +205,7 @@ void TForm1::buildMenus() {
     addCommand(help, "MenuAbout", QStringLiteral("?"));
 
     // Commands whose windows do not exist yet stay visible but disabled.
-    for (const char* name : {"MenuEditTimeZones", "MenuCopySetup", "N23", "MenuReceive", "MenuTransmit", "MenuEditor",
+    for (const char* name : {"MenuUndo", "MenuRedo", "MenuEditTimeZones", "MenuCopySetup", "N23", "MenuReceive", "MenuTransmit", "MenuEditor",
                              "N32", "MenuPreview", "MenuDomeTracking", "MenuSensorOptions", "N53", "N55",
                              "MenuPassword", "MenuTest", "MenuAbout"})
         commands_[name]->setEnabled(false);
@@ -426,6 +439,13 @@ void TForm1::setEditor(TDrawForm* editor) {
     connect(this, &TForm1::setupReplaced, editor, &TDrawForm::ShowOpenedSetup);
     connect(this, &TForm1::setupReceived, editor, &TDrawForm::ShowChangedSetup);
     connect(this, &TForm1::pictureLoaded, editor, &TDrawForm::PictureLoaded);
+    editor->setUndoShortcutsEnabled(false);
+    connect(menuAction(QStringLiteral("MenuUndo")), &QAction::triggered, editor, &TDrawForm::undo);
+    connect(menuAction(QStringLiteral("MenuRedo")), &QAction::triggered, editor, &TDrawForm::redo);
+    connect(editor, &TDrawForm::undoStateChanged, this, [this](bool canUndo, bool canRedo) {
+        setCommandEnabled(QStringLiteral("MenuUndo"), canUndo);
+        setCommandEnabled(QStringLiteral("MenuRedo"), canRedo);
+    });
     setCommandEnabled(QStringLiteral("MenuEditor"), true);
     connect(menuAction(QStringLiteral("MenuEditor")), &QAction::triggered, this, &TForm1::EditorClick);
     editorWindow_->move(0, 0);

@@ -64,6 +64,49 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
+TShape::TShape(const QString& name, QWidget* parent) : QWidget(parent) {
+    setObjectName(name);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    hide();
+}
+
+void TShape::setPen(const QPen& pen) {
+    pen_ = pen;
+    update();
+}
+
+void TShape::setBrush(const QBrush& brush) {
+    brush_ = brush;
+    update();
+}
+
+void TShape::setCompositionMode(QPainter::CompositionMode mode) {
+    mode_ = mode;
+    update();
+}
+
+// The outline lies inside the widget: a pen of width w is inset by w / 2 on every side.
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setCompositionMode(mode_);
+    const qreal inset = pen_.style() == Qt::NoPen ? 0.0 : std::max<qreal>(1.0, pen_.widthF()) / 2.0;
+    p.setPen(pen_);
+    p.setBrush(brush_);
+    p.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+}
+
+void TShape::mousePressEvent(QMouseEvent* event) {
+    emit mouseDown();
+    QWidget::mousePressEvent(event);
+}
+
+void TShape::moveEvent(QMoveEvent*) { emit geometryChanged(); }
+
+void TShape::resizeEvent(QResizeEvent*) { emit geometryChanged(); }
+
+// ---------------------------------------------------------------------------------------------
+
 QColor AreaColourOf(int area) {
     switch (area) {
     case 1: return QColor(0, 255, 0);

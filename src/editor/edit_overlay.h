@@ -1,18 +1,17 @@
 // The layers of the editor's picture: the picture itself (Image1), the transparent paint layers
 // over it (PaintBox1, PaintBox2) that hand their paint and mouse events to the editor window,
-// and the edit overlay's paint pass.
+// the rectangle shapes that lie on the edit overlay, and the edit overlay's paint pass.
 #pragma once
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <QWidget>
 #include <functional>
 #include <span>
 
 #include "editor/cell_tools.h"
-
-class QPainter;
 
 namespace zep4 {
 
@@ -53,6 +52,37 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A rectangle shape on the picture (the object segment, the perspective rectangles): an
+// outline in its pen over a fill in its brush, combined with the picture under it by its
+// composition mode (a raster operation when the design asks for a pen mode). It reports mouse
+// presses unless it is made transparent for the mouse.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    TShape(const QString& name, QWidget* parent);
+    const QPen& pen() const { return pen_; }
+    void setPen(const QPen& pen);
+    const QBrush& brush() const { return brush_; }
+    void setBrush(const QBrush& brush);
+    void setCompositionMode(QPainter::CompositionMode mode);
+
+signals:
+    void mouseDown();
+    // Moved or resized (the guide lines between the shapes follow).
+    void geometryChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPen pen_;
+    QBrush brush_;
+    QPainter::CompositionMode mode_ = QPainter::CompositionMode_SourceOver;
 };
 
 // The colour of area 0..3: red, lime, blue, yellow; any other area shows as area 0.

@@ -21,7 +21,7 @@ inline constexpr std::array<std::string_view, 16> kSectionNames = {
 
 // Number of lines the windows take from each section (in the order of kSectionNames).
 inline constexpr std::array<int, 16> kSectionLineCounts = {
-    51, 4, 11, 31, 72, 39, 5, 36, 12, 17, 3, 19, 18, 152, 51, 47,
+    53, 4, 11, 31, 72, 39, 5, 36, 12, 17, 3, 19, 18, 152, 51, 47,
 };
 
 // The number of lines the window of `name` takes from its section; 0 for an unknown name.

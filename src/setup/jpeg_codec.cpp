@@ -28,15 +28,20 @@ struct HandleCloser {
 using Handle = std::unique_ptr<void, HandleCloser>;
 
 // One compressor and one decompressor per thread: creating them costs more than the
-// records of a whole setup.
-tjhandle compressor() {
+// records of a whole setup. A handle that has failed on a damaged picture can stay broken
+// for every later picture, so after a failure it is replaced by a fresh one.
+Handle& compressorHandle() {
     thread_local Handle h(tjInitCompress());
-    return h.get();
+    return h;
 }
-tjhandle decompressor() {
+Handle& decompressorHandle() {
     thread_local Handle h(tjInitDecompress());
-    return h.get();
+    return h;
 }
+tjhandle compressor() { return compressorHandle().get(); }
+tjhandle decompressor() { return decompressorHandle().get(); }
+void renewCompressor() { compressorHandle().reset(tjInitCompress()); }
+void renewDecompressor() { decompressorHandle().reset(tjInitDecompress()); }
 }  // namespace
 
 std::vector<uint8_t> EncodeJpeg(const TPicture& picture, int quality) {
@@ -50,6 +55,7 @@ std::vector<uint8_t> EncodeJpeg(const TPicture& picture, int quality) {
                     TJSAMP_420, quality, TJFLAG_FASTDCT) != 0) {
         std::string why = tjGetErrorStr2(h);
         tjFree(buffer);
+        renewCompressor();
         throw std::runtime_error("cannot encode the picture as JPEG: " + why);
     }
     std::vector<uint8_t> out(buffer, buffer + size);
@@ -75,6 +81,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& er
     if (tjDecompressHeader3(h, data, static_cast<unsigned long>(size), &width, &height, &subsamp,
                             &colorspace) != 0) {
         error = std::string("not a JPEG picture (") + tjGetErrorStr2(h) + ")";
+        renewDecompressor();
         return false;
     }
     // Pictures larger than this are no camera picture; refusing them keeps a damaged length
@@ -93,6 +100,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& er
         tjGetErrorCode(h) == TJERR_FATAL) {
         error = std::string("the JPEG picture is damaged (") + tjGetErrorStr2(h) + ")";
         out = TPicture();
+        renewDecompressor();
         return false;
     }
     return true;

@@ -143,6 +143,33 @@ TEST_F(MainWindowTest, TheEditorIsTheDocumentWindowAndShowsWhatTheStoreReceives)
     EXPECT_TRUE(cameras->item(1)->text().contains("Gate")) << cameras->item(1)->text().toStdString();
 }
 
+TEST_F(MainWindowTest, UndoAndRedoInTheEditMenuActOnTheEditor) {
+    startWith("English.txt");
+    QAction* undo = form().menuAction("MenuUndo");
+    QAction* redo = form().menuAction("MenuRedo");
+    EXPECT_EQ(undo->text(), q(*parsed("English.txt").line("UNIT1", 52)));
+    EXPECT_EQ(redo->text(), q(*parsed("English.txt").line("UNIT1", 53)));
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+
+    // "Delete current area" on the full default area 1, confirmed.
+    dialogs.answers = {MessageResult::Yes};
+    context->drawForm().FlatSpeedButton10Click();
+    ASSERT_EQ(store().camera(0, 0).Areas[0].Cells.at(10, 10), 0);
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(store().camera(0, 0).Areas[0].Cells.at(10, 10), 1);
+    EXPECT_TRUE(redo->isEnabled());
+    redo->trigger();
+    EXPECT_EQ(store().camera(0, 0).Areas[0].Cells.at(10, 10), 0);
+
+    // A reset replaces the store: nothing is left to undo.
+    dialogs.answers = {MessageResult::Yes};
+    form().menuAction("MenuReset")->trigger();
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+}
+
 TEST_F(MainWindowTest, ResetAsksFirstAndAbortKeepsTheSetup) {
     startWith("English.txt");
     store().camera(1, 2).MaxObjects = 5;

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "link/link.h"
+#include "named_child.h"
 #include "link/net_form.h"
 #include "scripted_dialogs.h"
 #include "sensor_simulator.h"
@@ -39,9 +40,7 @@ protected:
     }
     template <typename T = QWidget>
     T* child(const char* name) {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::namedChild<T>(form.get(), name);
     }
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     QTableWidget* grid() { return child<QTableWidget>("StringGrid1"); }

@@ -18,6 +18,7 @@
 #include "link/login_procedure.h"
 #include "link/transfer_forms.h"
 #include "link/transfer_procedures.h"
+#include "named_child.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 #include "screenshot.h"
@@ -601,9 +602,7 @@ protected:
 
     template <typename T = QPushButton>
     static T* child(QWidget* form, const char* name) {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return test::namedChild<T>(form, name);
     }
     static void click(QWidget* form, const char* name) { QTest::mouseClick(child(form, name), Qt::LeftButton); }
     static std::array<bool, 4> cameraButtons(QWidget* form) {

@@ -313,3 +313,23 @@ TEST(SetupFile, OpenReportsAMissingFileByName) {
     EXPECT_FALSE(OpenSetupFile(dir / "nowhere.zep", *store, warnings, error));
     EXPECT_NE(error.find("nowhere.zep"), std::string::npos);
 }
+
+// A damaged picture must not spoil the decoder for the pictures after it.
+TEST(JpegCodec, DecodesAGoodPictureAfterDamagedOnes) {
+    TPicture scene = TPicture::Filled(720, 540, 30, 120, 200);
+    for (size_t i = 0; i < scene.Rgb.size(); i += 7) scene.Rgb[i] = uint8_t(i);
+    const std::vector<uint8_t> good = EncodeJpeg(scene);
+    std::vector<uint8_t> half(good.begin(), good.begin() + long(good.size() / 2));
+    std::vector<uint8_t> scrambled = good;
+    for (size_t i = 600; i < scrambled.size() - 2; i += 5) scrambled[i] = 0xFF;
+    std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 200);
+    for (const auto* damaged : {&half, &scrambled, &headerOnly}) {
+        TPicture out;
+        std::string error;
+        (void)DecodeJpeg(*damaged, out, error);
+        TPicture again;
+        ASSERT_TRUE(DecodeJpeg(good, again, error)) << error;
+        EXPECT_EQ(again.Width, 720);
+        EXPECT_EQ(again.Height, 540);
+    }
+}

@@ -1,5 +1,7 @@
 #include "sensor_simulator.h"
 
+#include "picture_exchanges.h"
+
 #include "link/frames.h"
 
 #include <QTcpServer>
@@ -151,7 +153,7 @@ void TSimSession::handleFrame(const TRequestFrame& frame) {
         reply = exchange->handler(*this, frame);
         if (exchange->sendsDataBlocks && reply.size() == qsizetype(kDataBlockFrameSize)) applyBlockFaults(reply);
     }
-    if (!reply.isEmpty()) queueReply(reply, name, arrived);
+    if (!reply.isEmpty()) queueReply(reply, name, arrived, exchange->pieceSize);
 }
 
 // Counts a setup data block about to be sent and spoils it as the fault options say.
@@ -174,9 +176,9 @@ void TSimSession::applyBlockFaults(QByteArray& block) {
     }
 }
 
-void TSimSession::queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs) {
+void TSimSession::queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs, int pieceSize) {
     const int delay = std::max(0, simulator_.options().faults.delayMs);
-    queue_.push_back({bytes, name, arrivedMs, arrivedMs + delay, false});
+    queue_.push_back({bytes, name, arrivedMs, arrivedMs + delay, false, pieceSize});
     pump();
 }
 
@@ -227,7 +229,9 @@ void TSimSession::pump() {
 
 void TSimSession::writePiece() {
     const TOutgoing& head = queue_.front();
-    const std::vector<int>& sizes = simulator_.options().faults.splitSizes;
+    const std::vector<int>& sizes =
+        simulator_.options().faults.splitSizes.empty() && head.pieceSize > 0 ? std::vector<int>{head.pieceSize}
+                                                                            : simulator_.options().faults.splitSizes;
     const qsizetype remaining = head.bytes.size() - sentOfHead_;
     qsizetype size = remaining;
     if (!sizes.empty()) {
@@ -256,6 +260,7 @@ TSensorSimulator::TSensorSimulator(TSimulatorOptions options, QObject* parent)
     connect(server_, &QTcpServer::newConnection, this, &TSensorSimulator::onNewConnection);
     InstallConnectionExchanges(*this);
     InstallSetupExchanges(*this);
+    InstallPictureExchanges(*this);
 }
 
 TSensorSimulator::~TSensorSimulator() { close(); }

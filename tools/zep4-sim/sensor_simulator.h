@@ -48,6 +48,10 @@ struct TFaultOptions {
     int badCheckBlock = 0;        // send this block with kBadBlockCheckByte as its check byte
     int wrongNumberBlock = 0;     // send this block with the number wrongBlockNumber in byte 7
     int wrongBlockNumber = 0;     //   (0..255); its data stay those of its own number
+    // Pictures count from 1 per connection, over every picture request answered.
+    int cutPicture = 0;           // send only the first half of this picture
+    int overlongPicture = 0;      // this picture declares 1000 bytes more than it has
+    int badRecordsPicture = 0;    // this picture's record list runs past its end
 };
 
 // What the simulated sensor holds. Text is 8-bit (Windows-1252), as on the wire.
@@ -90,6 +94,8 @@ public:
     int requestCount() const { return requestCount_; }  // requests received so far
     int blocksSent() const { return blocksSent_; }      // setup data blocks answered so far
     TSetupReadout& setupReadout() { return setupReadout_; }
+    // A picture is about to be sent: its number on the connection, from 1.
+    int countPicture() { return ++picturesSent_; }
 
     // Starts reading (a waiting client's bytes may already be buffered).
     void start();
@@ -104,13 +110,14 @@ private:
         qint64 arrivedMs = 0;  // when its request arrived, on clock_
         qint64 dueMs = 0;      // when it may leave
         bool close = false;    // close the connection instead of sending
+        int pieceSize = 0;     // without --split: leaves in pieces of this size (0: whole)
     };
 
     void onReadyRead();
     void onDisconnected();
     void handleFrame(const TRequestFrame& frame);
     void applyBlockFaults(QByteArray& block);
-    void queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs);
+    void queueReply(const QByteArray& bytes, const QString& name, qint64 arrivedMs, int pieceSize = 0);
     void queueClose(qint64 arrivedMs);
     void pump();
     void writePiece();
@@ -123,6 +130,7 @@ private:
     int requestCount_ = 0;
     int blocksSent_ = 0;
     TSetupReadout setupReadout_;
+    int picturesSent_ = 0;
     bool closing_ = false;   // a close is queued or done: what arrives now is not read
     bool finished_ = false;
     std::deque<TOutgoing> queue_;
@@ -145,6 +153,9 @@ struct TExchange {
     // Its replies are setup data blocks: each counts as a block sent and gets the block
     // faults (bad check byte, wrong block number).
     bool sendsDataBlocks = false;
+    // Its replies leave in pieces of this many bytes with --split-pause between them, as a
+    // real link delivers a long reply (unless --split gives the pieces); 0: in one write.
+    int pieceSize = 0;
 };
 
 class TSensorSimulator : public QObject {

@@ -91,6 +91,15 @@ TSimulatorCommandLine::TSimulatorCommandLine()
                        QStringLiteral("Send the n-th setup block of a connection with block number b instead of its "
                                       "own (its data stay its own)."),
                        QStringLiteral("n:b")),
+      cutPicture(QStringLiteral("cut-picture"),
+                 QStringLiteral("Send only the first half of the n-th picture of a connection."), QStringLiteral("n")),
+      overlongPicture(QStringLiteral("overlong-picture"),
+                      QStringLiteral("Let the n-th picture of a connection declare 1000 bytes more than it has."),
+                      QStringLiteral("n")),
+      badRecordsPicture(QStringLiteral("bad-records-picture"),
+                        QStringLiteral("Give the n-th picture of a connection a record list whose last length runs "
+                                       "past its end."),
+                        QStringLiteral("n")),
       state(QStringLiteral("state"),
             QStringLiteral("Keep the setup images in this file: read at start, written at the end of every "
                            "transmission and when the simulator ends."),
@@ -100,7 +109,8 @@ TSimulatorCommandLine::TSimulatorCommandLine()
 
 void TSimulatorCommandLine::addTo(QCommandLineParser& parser) const {
     parser.addOptions({port, password, versionText, split, splitPause, delay, refuse, silentAfter, closeAfter,
-                       badBlockCheck, wrongBlockNumber, state, verbose});
+                       badBlockCheck, wrongBlockNumber, cutPicture, overlongPicture, badRecordsPicture, state,
+                       verbose});
 }
 
 bool TSimulatorCommandLine::read(const QCommandLineParser& parser, TSimulatorOptions& options, quint16& portNumber,
@@ -147,6 +157,9 @@ bool TSimulatorCommandLine::read(const QCommandLineParser& parser, TSimulatorOpt
     if (!ReadNumber(parser, silentAfter, 0, 1000000000, faults.silentAfterRequest, error)) return false;
     if (!ReadNumber(parser, closeAfter, 0, 1000000000, faults.closeAfterRequest, error)) return false;
     if (!ReadNumber(parser, badBlockCheck, 0, 1000000000, faults.badCheckBlock, error)) return false;
+    if (!ReadNumber(parser, cutPicture, 0, 1000000000, faults.cutPicture, error)) return false;
+    if (!ReadNumber(parser, overlongPicture, 0, 1000000000, faults.overlongPicture, error)) return false;
+    if (!ReadNumber(parser, badRecordsPicture, 0, 1000000000, faults.badRecordsPicture, error)) return false;
     if (parser.isSet(wrongBlockNumber)) {
         const std::optional<TBlockNumberFault> fault = ParseBlockNumberFault(parser.value(wrongBlockNumber));
         if (!fault) {

@@ -37,6 +37,9 @@ struct TSimulatorCommandLine {
     QCommandLineOption closeAfter;
     QCommandLineOption badBlockCheck;
     QCommandLineOption wrongBlockNumber;
+    QCommandLineOption cutPicture;
+    QCommandLineOption overlongPicture;
+    QCommandLineOption badRecordsPicture;
     QCommandLineOption state;
     QCommandLineOption verbose;
 };
