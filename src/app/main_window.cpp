@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QNetworkDatagram>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -125,6 +126,8 @@ TForm1::TForm1(TDialogs& dialogs, TLanguage& language, QWidget* parent)
         if (!netForm_ || !netForm_->isActiveWindow())
             dialogs_.message(this, MessageType::Information, MessageButtons::Ok, text(43));
     });
+
+    openUdpSocket();
 
     // Designed client area of 1016 x 720 below the menu bar, placed at the top left.
     setFixedSize(1016, 720 + menuBar()->sizeHint().height());
@@ -471,6 +474,22 @@ void TForm1::fitEditor() {
     }
     setFixedSize(width, height);
 }
+
+void TForm1::openUdpSocket() {
+    // The sensor's UDP port is opened but nothing it receives is used. A port already taken
+    // (another copy of the program) is reported in the status bar; the program runs on.
+    UdpSockUtil1.setObjectName(QStringLiteral("UdpSockUtil1"));
+    connect(&UdpSockUtil1, &QUdpSocket::readyRead, this, [this] {
+        while (UdpSockUtil1.hasPendingDatagrams()) UdpSockUtil1.receiveDatagram(0);
+    });
+    connect(&UdpSockUtil1, &QUdpSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError error) { showUdpError(int(error)); });
+    if (!UdpSockUtil1.bind(QHostAddress::AnyIPv4, kUdpPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint) &&
+        UdpSockUtil1.state() != QAbstractSocket::BoundState)
+        showUdpError(int(UdpSockUtil1.error()));
+}
+
+void TForm1::showUdpError(int code) { setStatusPanelText(0, QStringLiteral("UDPERROR:  ") + QString::number(code)); }
 
 void TForm1::EditorClick() {
     if (!editor_) return;

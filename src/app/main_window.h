@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <QUdpSocket>
 #include <map>
 #include <memory>
 
@@ -66,6 +67,8 @@ public:
     QAction* menuAction(const QString& objectName) const;
 
     QTimer Timer3;  // keep-alive, 60 s, started by the link once it is connected
+    static constexpr quint16 kUdpPort = 12345;
+    QUdpSocket UdpSockUtil1;  // the sensor's UDP port: opened, what arrives is dropped
 
 public slots:
     void OpenSetup();
@@ -107,6 +110,8 @@ private:
     // Ends a running live picture before a window opens that talks to the sensor.
     void stopLivePicture();
     void fitEditor();
+    void openUdpSocket();
+    void showUdpError(int code);
     // A file dialog that starts in the start directory.
     std::optional<FileDialogResult> askForFile(bool save, const QStringList& filters, int filterIndex,
                                                const QString& defaultSuffix);

@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTest>
 #include <QToolButton>
+#include <QUdpSocket>
 #include <cstring>
 #include <filesystem>
 
@@ -168,6 +170,27 @@ TEST_F(MainWindowTest, UndoAndRedoInTheEditMenuActOnTheEditor) {
     form().menuAction("MenuReset")->trigger();
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_FALSE(redo->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheUdpPortDropsWhatArrivesAndATakenPortIsShown) {
+    {
+        startWith("English.txt");
+        ASSERT_EQ(form().UdpSockUtil1.state(), QAbstractSocket::BoundState);
+        EXPECT_EQ(form().statusPanelText(0), "Disconnected!");
+        QUdpSocket sender;
+        sender.writeDatagram(QByteArray("hello"), QHostAddress::LocalHost, TForm1::kUdpPort);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form().UdpSockUtil1.hasPendingDatagrams(); }));
+        EXPECT_EQ(form().statusPanelText(0), "Disconnected!");
+    }
+    context.reset();
+
+    // Another program holds the port for itself: the program starts and says so.
+    QUdpSocket holder;
+    if (!holder.bind(QHostAddress::AnyIPv4, TForm1::kUdpPort, QUdpSocket::DontShareAddress))
+        GTEST_SKIP() << "port " << TForm1::kUdpPort << " is in use here";
+    startWith("English.txt");
+    EXPECT_TRUE(form().statusPanelText(0).startsWith("UDPERROR:  ")) << form().statusPanelText(0).toStdString();
+    EXPECT_TRUE(form().menuAction("MenuOpen")->isEnabled());
 }
 
 TEST_F(MainWindowTest, ResetAsksFirstAndAbortKeepsTheSetup) {
