@@ -2,15 +2,19 @@
 // connection is reported.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/app_context.h"
 #include "app/main_window.h"
+#include "editor/draw_form.h"
+#include "link/transfer_forms.h"
 #include "link/link.h"
 #include "link/net_form.h"
 #include "scripted_dialogs.h"
@@ -99,4 +103,32 @@ TEST_F(MainLinkTest, BrokenConnectionIsShownInADialogUnlessTheConnectionManagerI
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].type, MessageType::Information);
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(LinkBuiltinText(42)));
+}
+
+// A live picture runs while the user opens a transfer window or disconnects: the main window
+// ends it first, and no keep-alive goes out while it runs.
+TEST_F(MainLinkTest, LivePictureIsEndedBeforeATransferWindowAndByDisconnecting) {
+    connectToSimulator();
+    TDrawForm& editor = context->drawForm();
+    QSignalSpy frames(&simulator, &sim::TSensorSimulator::frameReceived);
+    auto* startTest = editor.findChild<QAbstractButton*>("FlatSpeedButton22");  // StartTestmode
+    ASSERT_NE(startTest, nullptr);
+    startTest->click();
+    ASSERT_TRUE(editor.pictureActive());
+    ASSERT_TRUE(frames.wait(3000));
+
+    const int before = int(frames.count());
+    form().Timer3Timer();
+    QTest::qWait(50);
+    for (int i = before; i < frames.count(); ++i) EXPECT_NE(frames.at(i).at(0).toByteArray(), QByteArray("KAT"));
+
+    QTimer::singleShot(0, &context->receiveForm(), [this] { context->receiveForm().reject(); });
+    form().ReceiveSetupClick();
+    EXPECT_FALSE(editor.pictureActive());
+
+    startTest->click();
+    ASSERT_TRUE(editor.pictureActive());
+    form().findChild<QToolButton*>("ToolButton17")->click();
+    EXPECT_FALSE(link().isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !editor.pictureActive(); }, 3000));
 }
