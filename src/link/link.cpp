@@ -132,6 +132,13 @@ void TLink::ClientSocket1Read() {
     readInProgress = false;
 }
 
+TLink::~TLink() {
+    // The socket outlives the watchdog (members go in reverse order) and reports its closing
+    // as it dies: nothing of this object may hear of it any more.
+    QObject::disconnect(&ClientSocket1, nullptr, this, nullptr);
+    sendWatchdog_.stop();
+}
+
 void TLink::abortQuietly() {
     // A failure is reported as the error it is, not as an orderly disconnect as well.
     quiet_ = true;

@@ -40,6 +40,7 @@ public:
 
     // `text` gives the texts of lines 38 to 48 in the language in force.
     TLink(TDialogs& dialogs, std::function<QString(int)> text, QObject* parent = nullptr);
+    ~TLink() override;
 
     // A procedure's entry in the dispatcher: while `waiting` holds, replies go to `handler`.
     void registerProcedure(Row row, std::function<bool()> waiting, std::function<void()> handler);
