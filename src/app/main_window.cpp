@@ -484,9 +484,15 @@ void TForm1::openUdpSocket() {
     });
     connect(&UdpSockUtil1, &QUdpSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError error) { showUdpError(int(error)); });
-    if (!UdpSockUtil1.bind(QHostAddress::AnyIPv4, kUdpPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint) &&
-        UdpSockUtil1.state() != QAbstractSocket::BoundState)
-        showUdpError(int(UdpSockUtil1.error()));
+    bindUdpPort(kUdpPort);
+}
+
+bool TForm1::bindUdpPort(quint16 port) {
+    UdpSockUtil1.close();
+    if (UdpSockUtil1.bind(QHostAddress::AnyIPv4, port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+        return true;
+    if (UdpSockUtil1.state() != QAbstractSocket::BoundState) showUdpError(int(UdpSockUtil1.error()));
+    return false;
 }
 
 void TForm1::showUdpError(int code) { setStatusPanelText(0, QStringLiteral("UDPERROR:  ") + QString::number(code)); }

@@ -69,6 +69,8 @@ public:
     QTimer Timer3;  // keep-alive, 60 s, started by the link once it is connected
     static constexpr quint16 kUdpPort = 12345;
     QUdpSocket UdpSockUtil1;  // the sensor's UDP port: opened, what arrives is dropped
+    // (Re)binds UdpSockUtil1; a failure shows "UDPERROR:  " and the code in panel 0.
+    bool bindUdpPort(quint16 port);
 
 public slots:
     void OpenSetup();
