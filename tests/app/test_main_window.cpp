@@ -316,6 +316,8 @@ TEST_F(MainWindowTest, LoadPictureStretchesIntoTheCurrentCamera) {
     EXPECT_EQ(p.Height, 540);
     EXPECT_NEAR(p.Rgb[3 * (300 * 720 + 400)], 250, 4);
     EXPECT_EQ(store().CameraPicture[0], TPicture::Black(720, 540));
+    // The editor shows it at once.
+    EXPECT_NEAR(context->drawForm().picture().pixelColor(400, 300).red(), 250, 4);
 
     QImage image(720, 540, QImage::Format_RGB32);
     image.fill(QColor(10, 200, 30));
@@ -325,6 +327,14 @@ TEST_F(MainWindowTest, LoadPictureStretchesIntoTheCurrentCamera) {
     ASSERT_EQ(loaded.count(), 2);
     EXPECT_TRUE(loaded.at(1).at(0).toBool());
     EXPECT_EQ(store().CameraPicture[2].Rgb[1], 200);
+    EXPECT_EQ(context->drawForm().picture().pixelColor(400, 300), QColor(10, 200, 30));
+
+    // Saving writes what the editor shows.
+    dialogs.choose(q(dir / "again.bmp"), 3);
+    form().menuAction("MenuSavePicture")->trigger();
+    QImage saved;
+    ASSERT_TRUE(saved.load(q(dir / "again.bmp"), "BMP"));
+    EXPECT_EQ(saved.pixelColor(400, 300), QColor(10, 200, 30));
 }
 
 TEST_F(MainWindowTest, UnreadablePictureIsReportedAndThePictureStays) {
