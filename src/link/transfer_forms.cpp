@@ -150,6 +150,25 @@ void TTransferForm::FlatSpeedButton5Click() {
 
 void TTransferForm::FlatSpeedButton8Click() { reject(); }
 
+template <typename Procedure>
+void TTransferForm::follow(Procedure& procedure, const TStatusLines& lines, QTimer& closeTimer) {
+    using P = Procedure;
+    connect(&procedure, &P::nothingChosen, this, [this, lines] { setStatus(text(lines.nothingChosen)); });
+    connect(&procedure, &P::progress, this, &TTransferForm::setProgress);
+    connect(&procedure, &P::imageStarted, this, [this, lines](int image) {
+        setStatus(image == kGlobalImage ? text(lines.globalImage) : text(lines.cameraImage) + QString::number(image + 1));
+    });
+    connect(&procedure, &P::finished, this, [this, lines, &closeTimer] {
+        setStatus(text(lines.success));
+        closeTimer.start();
+    });
+    connect(&procedure, &P::failed, this, [this](typename P::Failure failure) {
+        setStatus(text(StatusLine(failure)));
+        setProgress(0);
+        releaseCameraButtons();
+    });
+}
+
 void TTransferForm::closeAfter(QTimer& timer) {
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, [this] {
@@ -185,21 +204,7 @@ TSendForm::TSendForm(TLink& link, TSetupStore& store, TLanguage& language, QWidg
     Timer2.setInterval(1500);
     closeAfter(Timer2);
 
-    using P = TTransmitProcedure;
-    connect(&procedure_, &P::nothingChosen, this, [this] { setStatus(text(18)); });
-    connect(&procedure_, &P::progress, this, &TSendForm::setProgress);
-    connect(&procedure_, &P::imageStarted, this, [this](int image) {
-        setStatus(image == kGlobalImage ? text(14) : text(15) + QString::number(image + 1));
-    });
-    connect(&procedure_, &P::finished, this, [this] {
-        setStatus(text(17));
-        Timer2.start();
-    });
-    connect(&procedure_, &P::failed, this, [this](P::Failure failure) {
-        setStatus(text(StatusLine(failure)));
-        setProgress(0);
-        releaseCameraButtons();
-    });
+    follow(procedure_, {18, 14, 15, 17}, Timer2);
     language.attach(this, texts_);
 }
 
@@ -250,21 +255,7 @@ TReceiveForm::TReceiveForm(TLink& link, TSetupStore& store, TLanguage& language,
     Timer4.setInterval(600);
     closeAfter(Timer4);
 
-    using P = TReceiveProcedure;
-    connect(&procedure_, &P::nothingChosen, this, [this] { setStatus(text(19)); });
-    connect(&procedure_, &P::progress, this, &TReceiveForm::setProgress);
-    connect(&procedure_, &P::imageStarted, this, [this](int image) {
-        setStatus(image == kGlobalImage ? text(13) : text(12) + QString::number(image + 1));
-    });
-    connect(&procedure_, &P::finished, this, [this] {
-        setStatus(text(16));
-        Timer4.start();
-    });
-    connect(&procedure_, &P::failed, this, [this](P::Failure failure) {
-        setStatus(text(StatusLine(failure)));
-        setProgress(0);
-        releaseCameraButtons();
-    });
+    follow(procedure_, {19, 13, 12, 16}, Timer4);
     language.attach(this, texts_);
 }
 

@@ -49,6 +49,17 @@ protected:
     void pressCurrentCamera();
     void closeAfter(QTimer& timer);
 
+    // The status lines of a window's section for what its procedure reports.
+    struct TStatusLines {
+        int nothingChosen;
+        int globalImage;
+        int cameraImage;  // followed by the camera number
+        int success;
+    };
+    // Shows the procedure's progress and outcome; `closeTimer` closes the window after success.
+    template <typename Procedure>
+    void follow(Procedure& procedure, const TStatusLines& lines, QTimer& closeTimer);
+
     TSetupStore& store_;
     TSectionTexts texts_;
     std::array<QPushButton*, 4> cameraButtons_{};

@@ -17,14 +17,39 @@ constexpr uint8_t kSensorBlockCheck = 0xF5;
 
 void sendFrame(TLink& link, const TCommandFrame& frame) { link.sendBytes(frame.data(), static_cast<int>(frame.size())); }
 
-// The next chosen image after `cursor`, or -1.
-int nextChosen(const bool (&chosen)[kTransferImages], int cursor) {
-    for (int i = cursor + 1; i < kTransferImages; ++i)
-        if (chosen[i]) return i;
-    return -1;
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The images of a transfer
+
+bool TTransferCursor::chooseImages(const std::array<bool, 4>& cameras, bool wholeSetup) {
+    clearCursor();
+    for (int c = 0; c < kCameras; ++c) imageChosen[c] = cameras[c] || wholeSetup;
+    imageChosen[kGlobalImage] = true;
+    imageCursor = -1;
+    if (!takeNextImage()) return false;
+    // Only the global image: no camera was chosen.
+    if (currentImage == kGlobalImage && !wholeSetup) {
+        clearCursor();
+        return false;
+    }
+    return true;
 }
 
-}  // namespace
+bool TTransferCursor::takeNextImage() {
+    for (int i = imageCursor + 1; i < kTransferImages; ++i)
+        if (imageChosen[i]) {
+            imageCursor = currentImage = i;
+            blockNumber = 0;
+            return true;
+        }
+    return false;
+}
+
+void TTransferCursor::clearCursor() {
+    for (bool& chosen : imageChosen) chosen = false;
+    transferState = blockNumber = currentImage = imageCursor = 0;
+}
 
 // ---------------------------------------------------------------------------------------
 // Transmit
@@ -48,30 +73,15 @@ void TTransmitProcedure::startTransmit(const std::array<bool, 4>& cameras, bool 
                                        const std::array<bool, 4>& clearStatistics) {
     for (int c = 0; c < kCameras; ++c) store_.Global.ClearStatistics[c] = clearStatistics[c] ? 1 : 0;
     emit progress(0);
-    imageCursor = -1;
-    for (bool& chosen : imageChosen) chosen = false;
-    for (int c = 0; c < kCameras; ++c) {
-        // The whole setup sends every camera as the setup holds it now.
-        if (!cameras[c] && !wholeSetup) continue;
-        if (cameras[c]) {
-            if (imageCursor == -1) imageCursor = c;
-            imageChosen[c] = true;
-        }
-        EncodeCameraImage(store_, c);
-    }
-    imageChosen[kGlobalImage] = true;
+    // The whole setup sends every camera as the setup holds it now.
+    for (int c = 0; c < kCameras; ++c)
+        if (cameras[c] || wholeSetup) EncodeCameraImage(store_, c);
     EncodeGlobalImage(store_);
-    if (imageCursor == -1 && !wholeSetup) {
+    if (!chooseImages(cameras, wholeSetup)) {
         emit nothingChosen();
         return;
     }
-    if (wholeSetup) {
-        for (bool& chosen : imageChosen) chosen = true;
-        imageCursor = 0;
-    }
-    blockNumber = 0;
     transferState = 0;
-    currentImage = imageCursor;
     sendStep();
 }
 
@@ -141,12 +151,8 @@ void TTransmitProcedure::pause(int ms, void (TTransmitProcedure::*then)()) {
 void TTransmitProcedure::afterStartPause() { sendStep(); }
 
 void TTransmitProcedure::afterImagePause() {
-    const int next = nextChosen(imageChosen, imageCursor);
-    if (next >= 0) {
-        imageCursor = currentImage = next;
-        transferState = 0;
-        blockNumber = 0;
-    }
+    // The next image's start frame, or the end frame after the last.
+    if (takeNextImage()) transferState = 0;
     sendStep();
 }
 
@@ -158,8 +164,7 @@ void TTransmitProcedure::fail(Failure failure) {
 }
 
 void TTransmitProcedure::resetTransmit() {
-    for (bool& chosen : imageChosen) chosen = false;
-    transferState = blockNumber = currentImage = imageCursor = 0;
+    clearCursor();
     Timer1.stop();
     // A transfer abandoned in a pause sends nothing more.
     PauseTimer.stop();
@@ -183,25 +188,11 @@ TReceiveProcedure::TReceiveProcedure(TLink& link, TSetupStore& store, QObject* p
 
 void TReceiveProcedure::startReceive(const std::array<bool, 4>& cameras, bool wholeSetup) {
     emit progress(0);
-    imageCursor = -1;
-    for (bool& chosen : imageChosen) chosen = false;
-    for (int c = 0; c < kCameras; ++c)
-        if (cameras[c]) {
-            if (imageCursor == -1) imageCursor = c;
-            imageChosen[c] = true;
-        }
-    imageChosen[kGlobalImage] = true;
-    if (imageCursor == -1 && !wholeSetup) {
+    if (!chooseImages(cameras, wholeSetup)) {
         emit nothingChosen();
         return;
     }
-    if (wholeSetup) {
-        for (bool& chosen : imageChosen) chosen = true;
-        imageCursor = 0;
-    }
     transferState = 1;
-    blockNumber = 0;
-    currentImage = imageCursor;
     requestStep();
 }
 
@@ -290,12 +281,8 @@ void TReceiveProcedure::completeImage() {
 
 void TReceiveProcedure::afterImagePause() {
     pauseActive = false;
-    const int next = nextChosen(imageChosen, imageCursor);
-    if (next >= 0) {
-        imageCursor = currentImage = next;
-        transferState = 1;
-        blockNumber = 0;
-    }
+    // The next image's first-block request, or the end frame after the last.
+    if (takeNextImage()) transferState = 1;
     requestStep();
 }
 
@@ -307,8 +294,7 @@ void TReceiveProcedure::fail(Failure failure) {
 }
 
 void TReceiveProcedure::resetReceive() {
-    for (bool& chosen : imageChosen) chosen = false;
-    transferState = blockNumber = currentImage = imageCursor = 0;
+    clearCursor();
     Timer1.stop();
     Timer2.stop();
     pauseActive = false;

@@ -18,7 +18,25 @@ class TSetupStore;
 constexpr int kGlobalImage = 4;  // image 0..3: camera 1..4; image 4: the global image
 constexpr int kTransferImages = 5;
 
-class TTransmitProcedure : public QObject {
+// Which images a transfer moves, and how far it has come: the state both procedures share.
+struct TTransferCursor {
+    bool imageChosen[kTransferImages] = {};
+    int transferState = 0;
+    int blockNumber = 0;
+    int currentImage = 0;
+    int imageCursor = 0;
+
+    // Chooses the cameras whose flag is set and the global image, which always travels last;
+    // with `wholeSetup` all five. currentImage := the first chosen, blockNumber := 0. False
+    // when no camera is chosen and it is not the whole setup.
+    bool chooseImages(const std::array<bool, 4>& cameras, bool wholeSetup);
+    // Moves currentImage and imageCursor to the next chosen image, blockNumber := 0; false
+    // after the last.
+    bool takeNextImage();
+    void clearCursor();
+};
+
+class TTransmitProcedure : public QObject, public TTransferCursor {
     Q_OBJECT
 public:
     enum class Failure { TimedOut, TransferError };
@@ -35,11 +53,6 @@ public:
     void onTransmitReply();
     void resetTransmit();
 
-    bool imageChosen[kTransferImages] = {};
-    int transferState = 0;
-    int blockNumber = 0;
-    int currentImage = 0;
-    int imageCursor = 0;
     QTimer Timer1;      // reply time-out: 1000 ms after a start frame, 5000 ms after a block or the end
     QTimer PauseTimer;  // the pauses: 300 ms after a start acknowledgement, 1500 ms after an image
 
@@ -68,7 +81,7 @@ private:
     void (TTransmitProcedure::*afterPause_)() = nullptr;
 };
 
-class TReceiveProcedure : public QObject {
+class TReceiveProcedure : public QObject, public TTransferCursor {
     Q_OBJECT
 public:
     enum class Failure { TimedOut, BlockError, EndError, StartRefused };
@@ -84,11 +97,6 @@ public:
     void onReceiveReply();
     void resetReceive();
 
-    bool imageChosen[kTransferImages] = {};
-    int transferState = 0;
-    int blockNumber = 0;
-    int currentImage = 0;
-    int imageCursor = 0;
     bool pauseActive = false;
     QTimer Timer1;  // reply time-out, 5000 ms
     QTimer Timer2;  // the pause between images, 1500 ms

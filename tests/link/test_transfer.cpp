@@ -449,22 +449,31 @@ TEST_F(TransferTest, AWrongEndAcknowledgementIsAnEndError) {
 
 // --- Round trip through the simulator --------------------------------------------------------
 
-TEST(TransferRoundTrip, ASetupSentToTheSimulatorComesBackFieldByField) {
+// A simulator on a free port and a link logged in to it.
+struct SimulatorSession {
     sim::TSensorSimulator simulator;
-    ASSERT_TRUE(simulator.listen(0));
     test::TScriptedDialogs dialogs;
     TLink link{dialogs, [](int line) { return LinkBuiltinText(line); }};
     TLoginProcedure login{link};
+
+    void open(const sim::TFaultOptions& faults = {}) {
+        simulator.setFaults(faults);
+        ASSERT_TRUE(simulator.listen(0));
+        QSignalSpy checked(&login, &TLoginProcedure::versionChecked);
+        login.start(QStringLiteral("127.0.0.1"), simulator.port(), QStringLiteral("zep4"));
+        ASSERT_TRUE(checked.wait(5000));
+    }
+};
+
+TEST(TransferRoundTrip, ASetupSentToTheSimulatorComesBackFieldByField) {
+    SimulatorSession session;
+    ASSERT_NO_FATAL_FAILURE(session.open());
     auto sent = DefaultStore();
     Scribble(*sent);
     auto received = DefaultStore();
-    TTransmitProcedure transmit{link, *sent};
-    TReceiveProcedure receive{link, *received};
+    TTransmitProcedure transmit{session.link, *sent};
+    TReceiveProcedure receive{session.link, *received};
     transmit.startPauseMs = transmit.imagePauseMs = receive.imagePauseMs = 0;
-
-    QSignalSpy checked(&login, &TLoginProcedure::versionChecked);
-    login.start(QStringLiteral("127.0.0.1"), simulator.port(), QStringLiteral("zep4"));
-    ASSERT_TRUE(checked.wait(5000));
 
     QSignalSpy transmitted(&transmit, &TTransmitProcedure::finished);
     transmit.sendWindowShown = true;
@@ -547,19 +556,12 @@ TEST(TransferAgainstSimulator, InjectedFaultsEndOrPassTheTransfer) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        sim::TSensorSimulator simulator;
-        simulator.setFaults(c.faults);
-        ASSERT_TRUE(simulator.listen(0));
-        test::TScriptedDialogs dialogs;
-        TLink link{dialogs, [](int line) { return LinkBuiltinText(line); }};
-        TLoginProcedure login{link};
+        SimulatorSession session;
+        ASSERT_NO_FATAL_FAILURE(session.open(c.faults));
         auto store = DefaultStore();
-        TTransmitProcedure transmit{link, *store};
-        TReceiveProcedure receive{link, *store};
+        TTransmitProcedure transmit{session.link, *store};
+        TReceiveProcedure receive{session.link, *store};
         transmit.startPauseMs = transmit.imagePauseMs = receive.imagePauseMs = 0;
-        QSignalSpy checked(&login, &TLoginProcedure::versionChecked);
-        login.start(QStringLiteral("127.0.0.1"), simulator.port(), QStringLiteral("zep4"));
-        ASSERT_TRUE(checked.wait(5000));
 
         QString outcome;
         QEventLoop loop;
