@@ -58,10 +58,14 @@ constexpr int kBlocksPerImage = 16;
 constexpr int kImageWordsSent = kBlockWords * kBlocksPerImage;  // 16384
 using TDataBlockFrame = std::array<uint8_t, kDataBlockFrameSize>;
 
+// Byte 5 of a block: that of the header 1B 53 00 82 00 in blocks from the program, that of
+// 1B 6C 00 82 00 in blocks from the sensor.
+constexpr uint8_t kProgramBlockCheck = 0xCA;
+constexpr uint8_t kSensorBlockCheck = 0xF5;
+
 // Builds a block from `words` (the 1024 words of the block; each travels as its low byte).
-// `checkByte` is 0xCA in blocks from the program and 0xF5 in blocks from the sensor.
 TDataBlockFrame DataBlockFrame(uint8_t imageNumberPlus1, uint8_t blockNumber, const int32_t* words,
-                               uint8_t command = cmd::DataBlock, uint8_t checkByte = 0xCA);
+                               uint8_t command = cmd::DataBlock, uint8_t checkByte = kProgramBlockCheck);
 
 // The 73-byte reply to the version query carries the firmware version in bytes 11..15.
 constexpr size_t kVersionReplySize = 73;

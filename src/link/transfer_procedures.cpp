@@ -9,11 +9,9 @@ namespace zep4 {
 namespace {
 
 // The check bytes of the sensor's acknowledgements of P, S and Q.
-constexpr uint8_t kStartAck = 0x4D;
-constexpr uint8_t kBlockAck = 0x4E;
-constexpr uint8_t kEndAck = 0x4C;
-// The check byte of a data block from the sensor.
-constexpr uint8_t kSensorBlockCheck = 0xF5;
+const uint8_t kStartAck = Acknowledgement(cmd::BeginTransfer)[5];
+const uint8_t kBlockAck = Acknowledgement(cmd::DataBlock)[5];
+const uint8_t kEndAck = Acknowledgement(cmd::EndTransfer)[5];
 
 void sendFrame(TLink& link, const TCommandFrame& frame) { link.sendBytes(frame.data(), static_cast<int>(frame.size())); }
 

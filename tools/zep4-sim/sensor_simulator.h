@@ -33,7 +33,7 @@ namespace zep4::sim {
 
 // The check byte that --bad-block-check puts into a block in place of 0xF5: the check byte of
 // the program's own blocks, so a block that looks right in every other way.
-constexpr uint8_t kBadBlockCheckByte = 0xCA;
+constexpr uint8_t kBadBlockCheckByte = kProgramBlockCheck;
 
 // Ways to misbehave. Request numbers count from 1 per connection; every command frame and
 // picture request is a request, the keep-alive and dropped bytes are not. Setup data blocks

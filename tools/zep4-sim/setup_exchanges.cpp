@@ -14,9 +14,6 @@ namespace zep4::sim {
 
 namespace {
 
-// Check byte of the blocks the sensor sends: that of 1B 6C 00 82 00, as the program tests it.
-constexpr uint8_t kSensorBlockCheck = 0xF5;
-
 // Byte 6 of a data block and of a first-block request.
 constexpr qsizetype kImageByte = 6;
 // Byte 7 of a data block.
