@@ -1028,7 +1028,9 @@ void TDrawForm::GFader5Change() {
     TAreaSetup* area = CurrentAreaOrNull(store_);
     if (Updating || !area) return;
     UndoScope step(*this, faderMergeKey(minCellsFader_, 5));
-    if (maxCellsFader_->value() < minCellsFader_->value()) maxCellsFader_->setValue(minCellsFader_->value());
+    // Moving the other fader runs its own change handler.
+    const int32_t max = MaxCellsAfterMinMoved(minCellsFader_->value(), maxCellsFader_->value());
+    if (max != maxCellsFader_->value()) maxCellsFader_->setValue(max);
     setNumber(minCellsEdit_, minCellsFader_->value());
     area->MinCells = minCellsFader_->value();
 }
@@ -1037,8 +1039,8 @@ void TDrawForm::GFader6Change() {
     TAreaSetup* area = CurrentAreaOrNull(store_);
     if (Updating || !area) return;
     UndoScope step(*this, faderMergeKey(maxCellsFader_, 6));
-    if (maxCellsFader_->value() < minCellsFader_->value() && minCellsFader_->value() != 1)
-        minCellsFader_->setValue(maxCellsFader_->value());
+    const int32_t min = MinCellsAfterMaxMoved(minCellsFader_->value(), maxCellsFader_->value());
+    if (min != minCellsFader_->value()) minCellsFader_->setValue(min);
     setNumber(maxCellsEdit_, maxCellsFader_->value());
     area->MaxCells = maxCellsFader_->value();
 }

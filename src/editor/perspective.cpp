@@ -130,4 +130,8 @@ TFaderRange MinVolumeRange(int32_t volume) { return {volume / 10, volume}; }
 
 int32_t CellFaderMaximum(int32_t cellCount) { return cellCount > 0 ? cellCount : saturate(int64_t(cellCount) + 1); }
 
+int32_t MaxCellsAfterMinMoved(int32_t min, int32_t max) { return max < min ? min : max; }
+
+int32_t MinCellsAfterMaxMoved(int32_t min, int32_t max) { return max < min && min != 1 ? max : min; }
+
 }  // namespace zep4

@@ -111,4 +111,10 @@ TFaderRange MinVolumeRange(int32_t volume);
 // cells (cell count + 1).
 int32_t CellFaderMaximum(int32_t cellCount);
 
+// The coupling of the area page's Min. and Max. cell faders. After "Min." moved to `min`, the
+// maximum it forces: `max` raised to `min` when it lies below. After "Max." moved to `max`, the
+// minimum it forces: `min` lowered to `max` when it lies above, unless the minimum is 1.
+int32_t MaxCellsAfterMinMoved(int32_t min, int32_t max);
+int32_t MinCellsAfterMaxMoved(int32_t min, int32_t max);
+
 }  // namespace zep4

@@ -183,4 +183,20 @@ TEST(FaderLimits, RangesPercentagesAndTheCellFaders) {
     EXPECT_EQ(CellFaderMaximum(0), 1) << "an area without cells";
 }
 
+TEST(CellLimits, MinAndMaxFollowEachOther) {
+    struct Case {
+        int32_t min, max, maxAfterMin, minAfterMax;
+    };
+    const Case cases[] = {
+        {10, 50, 50, 10},  // in order: nothing moves
+        {60, 50, 60, 50},  // crossed: Min. pushes Max. up, Max. pulls Min. down
+        {1, 0, 1, 1},      // a minimum of 1 stays when Max. goes below it (an area without cells)
+        {50, 50, 50, 50},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MaxCellsAfterMinMoved(c.min, c.max), c.maxAfterMin) << c.min << " " << c.max;
+        EXPECT_EQ(MinCellsAfterMaxMoved(c.min, c.max), c.minAfterMax) << c.min << " " << c.max;
+    }
+}
+
 }  // namespace
