@@ -4,11 +4,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
-#include <turbojpeg.h>
+#include "setup/jpeg_codec.h"
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 #include "setup/records.h"
 #include "setup/text1252.h"
@@ -64,57 +63,12 @@ void TLivePictureDecoder::buildMaps(int width, int height) {
     }
 }
 
-TLivePictureDecoder::~TLivePictureDecoder() { dropHandle(); }
-
-void TLivePictureDecoder::dropHandle() {
-    if (handle_) tjDestroy(handle_);
-    handle_ = nullptr;
-}
-
-bool TLivePictureDecoder::decompress(std::span<const uint8_t> jpeg, std::string& error) {
-    if (jpeg.empty() || jpeg.size() > std::numeric_limits<unsigned long>::max() / 2) {
-        error = "the picture is empty";
-        return false;
-    }
-    if (!handle_) handle_ = tjInitDecompress();
-    if (!handle_) {
-        error = "the JPEG decoder cannot be started";
-        return false;
-    }
-    const auto size = static_cast<unsigned long>(jpeg.size());
-    int width = 0, height = 0, subsamp = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle_, jpeg.data(), size, &width, &height, &subsamp, &colorspace) != 0) {
-        error = std::string("not a JPEG picture (") + tjGetErrorStr2(handle_) + ")";
-        dropHandle();
-        return false;
-    }
-    // The sensor's pictures are 720 x 540; a header claiming far more is damaged and must not
-    // ask for hundreds of megabytes.
-    if (width <= 0 || height <= 0 || width > kMaxLiveSide || height > kMaxLiveSide) {
-        error = "the JPEG picture has an impossible size";
-        return false;
-    }
-    width_ = width;
-    height_ = height;
-    decoded_.resize(size_t(width) * size_t(height));
-    // BGRA in memory is the 32-bit 0xAARRGGBB of QImage's RGB32, alpha 0xFF.
-    if (tjDecompress2(handle_, jpeg.data(), size, reinterpret_cast<unsigned char*>(decoded_.data()), width, 0, height,
-                      TJPF_BGRA, TJFLAG_FASTDCT) != 0) {
-        // A warning (data damaged or cut short) still gives a picture; the decoder is renewed
-        // either way.
-        const bool fatal = tjGetErrorCode(handle_) == TJERR_FATAL;
-        error = std::string("the JPEG picture is damaged (") + tjGetErrorStr2(handle_) + ")";
-        dropHandle();
-        if (fatal) {
-            width_ = height_ = 0;
-            return false;
-        }
-    }
-    return true;
-}
-
 bool TLivePictureDecoder::decode(std::span<const uint8_t> jpeg, QImage& out, std::string& error) {
-    if (!decompress(jpeg, error) || width_ <= 0 || height_ <= 0) return false;
+    // The sensor's pictures are 720 x 540; a header claiming far more is damaged.
+    if (!DecodeJpegArgb32(jpeg.data(), jpeg.size(), kMaxLiveSide, decoded_, width_, height_, error)) {
+        width_ = height_ = 0;
+        return false;
+    }
     if (width_ != mapWidth_ || height_ != mapHeight_) buildMaps(width_, height_);
     if (out.width() != kPictureWidth || out.height() != kPictureHeight || out.format() != QImage::Format_RGB32)
         out = QImage(kPictureWidth, kPictureHeight, QImage::Format_RGB32);

@@ -18,16 +18,8 @@ class QPainter;
 namespace zep4 {
 
 // Decodes live pictures with libjpeg-turbo, reusing its buffers from one picture to the next.
-// It keeps a decoder of its own and replaces it after every failure: a TurboJPEG decoder that
-// has failed on a damaged stream fails on every later one as well, and one damaged picture
-// must not end the live picture.
 class TLivePictureDecoder {
 public:
-    TLivePictureDecoder() = default;
-    ~TLivePictureDecoder();
-    TLivePictureDecoder(const TLivePictureDecoder&) = delete;
-    TLivePictureDecoder& operator=(const TLivePictureDecoder&) = delete;
-
     // Decodes `jpeg` and writes it into `out` (kPictureWidth x kPictureHeight, RGB32) as the
     // editor shows it: the picture stretched to 720 x 540, then its part from (6, 2) to
     // (712, 540) enlarged to the whole 720 x 540, so that the sensor's dark edges of 6, 2 and
@@ -36,10 +28,7 @@ public:
 
 private:
     void buildMaps(int width, int height);
-    bool decompress(std::span<const uint8_t> jpeg, std::string& error);
-    void dropHandle();
 
-    void* handle_ = nullptr;  // the TurboJPEG decoder
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> decoded_;  // width_ x height_ pixels, 0xAARRGGBB
     int mapWidth_ = 0, mapHeight_ = 0;

@@ -63,7 +63,17 @@ std::vector<uint8_t> EncodeJpeg(const TPicture& picture, int quality) {
     return out;
 }
 
-bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& error) {
+namespace {
+
+// Pictures larger than this are no camera picture; refusing them keeps a damaged length field
+// from asking for gigabytes.
+constexpr int kMaxPictureSide = 8192;
+
+// The decode both forms share: reads the header, asks `buffer(width, height)` for room for the
+// pixels in `pixelFormat`, and decompresses into it. A damaged stream that still gives a
+// picture (a warning) decodes. `buffer` is not called when the header is refused.
+template <typename Buffer>
+bool decodeInto(const uint8_t* data, size_t size, int pixelFormat, int maxSide, Buffer&& buffer, std::string& error) {
     tjhandle h = decompressor();
     if (!h) {
         error = "the JPEG decoder cannot be started";
@@ -84,26 +94,55 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& er
         renewDecompressor();
         return false;
     }
-    // Pictures larger than this are no camera picture; refusing them keeps a damaged length
-    // field from asking for gigabytes.
-    if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
+    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) {
         error = "the JPEG picture has an impossible size";
         return false;
     }
-    // Decoding into the caller's buffer: a picture of the same size as the last one costs no
-    // allocation (and no fresh pages to fault in), which is much of the price of a decode.
-    out.Width = width;
-    out.Height = height;
-    out.Rgb.resize(static_cast<size_t>(width) * height * 3);
-    if (tjDecompress2(h, data, static_cast<unsigned long>(size), out.Rgb.data(), width, 0, height, TJPF_RGB,
-                      TJFLAG_FASTDCT) != 0 &&
-        tjGetErrorCode(h) == TJERR_FATAL) {
+    unsigned char* pixels = buffer(width, height);
+    if (tjDecompress2(h, data, static_cast<unsigned long>(size), pixels, width, 0, height, pixelFormat,
+                      TJFLAG_FASTDCT) != 0) {
+        const bool fatal = tjGetErrorCode(h) == TJERR_FATAL;
         error = std::string("the JPEG picture is damaged (") + tjGetErrorStr2(h) + ")";
-        out = TPicture();
+        // A decoder that has failed may fail on every later stream as well.
         renewDecompressor();
-        return false;
+        if (fatal) return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool DecodeJpeg(const uint8_t* data, size_t size, TPicture& out, std::string& error) {
+    // Decoding into the caller's buffer: a picture of the same size as the last one costs no
+    // allocation (and no fresh pages to fault in), which is much of the price of a decode.
+    bool filled = false;
+    const bool ok = decodeInto(
+        data, size, TJPF_RGB, kMaxPictureSide,
+        [&out, &filled](int width, int height) {
+            filled = true;
+            out.Width = width;
+            out.Height = height;
+            out.Rgb.resize(static_cast<size_t>(width) * height * 3);
+            return out.Rgb.data();
+        },
+        error);
+    // A stream that broke off in the middle leaves no half picture behind.
+    if (!ok && filled) out = TPicture();
+    return ok;
+}
+
+bool DecodeJpegArgb32(const uint8_t* data, size_t size, int maxSide, std::vector<uint32_t>& pixels, int& width,
+                      int& height, std::string& error) {
+    // BGRA in memory is the 32-bit 0xAARRGGBB, alpha 0xFF.
+    return decodeInto(
+        data, size, TJPF_BGRA, maxSide,
+        [&](int w, int h) {
+            width = w;
+            height = h;
+            pixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+            return reinterpret_cast<unsigned char*>(pixels.data());
+        },
+        error);
 }
 
 }  // namespace zep4

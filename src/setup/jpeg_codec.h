@@ -22,4 +22,11 @@ inline bool DecodeJpeg(const std::vector<uint8_t>& data, TPicture& out, std::str
     return DecodeJpeg(data.data(), data.size(), out, error);
 }
 
+// Decodes into 32-bit pixels 0xAARRGGBB with alpha 0xFF (the layout of QImage's RGB32), reusing
+// `pixels` (width x height of them). Pictures wider or higher than `maxSide` are refused, so that
+// a damaged header cannot ask for hundreds of megabytes. A stream that is damaged but still
+// gives a picture decodes. On failure returns false and says why in `error`.
+bool DecodeJpegArgb32(const uint8_t* data, size_t size, int maxSide, std::vector<uint32_t>& pixels, int& width,
+                      int& height, std::string& error);
+
 }  // namespace zep4
